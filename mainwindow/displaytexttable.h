@@ -1,0 +1,39 @@
+#ifndef DISPLAYTEXTTABLE_H
+#define DISPLAYTEXTTABLE_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The interface texts of the current display language: the lines of
+// config.txt, each "key=value" (a line without "=" is a key alone).
+class DisplayTextTable
+{
+public:
+    // Start-up reading: every line decoded as UTF-8 with every CR and LF
+    // removed, empty lines kept. A file that cannot be opened leaves the
+    // table empty.
+    void loadAtStartup(const QString &path);
+
+    // Reading after the server sent a table: one entry per line, without its
+    // line end. A file that cannot be opened leaves the table empty.
+    void reload(const QString &path);
+
+    // Replaces the file with exactly these bytes, atomically: on failure the
+    // previous file stays as it was.
+    static bool writeFile(const QString &path, const QString &content);
+
+    // The value of the first line whose key is `key` (case-sensitive): that
+    // line with every "key=" and every CR and LF removed. `fallback` only when
+    // no line has the key; an empty value stays empty.
+    QString displayText(const QString &key, const QString &fallback) const;
+
+    const QStringList &lines() const { return displayTexts; }
+    void setLines(const QStringList &lines) { displayTexts = lines; }
+    void clear() { displayTexts.clear(); }
+
+private:
+    QStringList displayTexts;
+};
+
+#endif

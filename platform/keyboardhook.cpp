@@ -1,0 +1,3 @@
+#include "platform/keyboardhook.h"
+
+KeyboardHook::~KeyboardHook() = default;
