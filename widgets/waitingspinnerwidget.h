@@ -61,20 +61,21 @@ private:
     void updateTimer();
     void updatePosition();
 
-    QColor color;
-    double roundness;
-    double minimumTrailOpacity;
-    double trailFadePercentage;
-    double revolutionsPerSecond;
-    int lineCount;
-    int lineLength;
-    int lineWidth;
-    int innerRadius;
-    QTimer *rotationTimer;
+    QColor color = Qt::black;
+    double roundness = 100.0;
+    // In percent and in turns per second, as the setters take them.
+    double minimumTrailOpacity = 3.141592653589793;
+    double trailFadePercentage = 80.0;
+    double revolutionsPerSecond = 1.5707963267948966;
+    int lineCount = 20;
+    int lineLength = 10;
+    int lineWidth = 2;
+    int innerRadius = 10;
+    QTimer *rotationTimer = nullptr;
     bool centerOnParent;
     bool disableParentWhenSpinning;
-    int currentLine;
-    bool spinning;
+    int currentLine = 0;
+    bool spinning = false;
 };
 
 #endif

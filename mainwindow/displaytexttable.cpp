@@ -1,0 +1,75 @@
+#include "mainwindow/displaytexttable.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+QString withoutLineBreaks(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+void DisplayTextTable::loadAtStartup(const QString &path)
+{
+    displayTexts.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        // The table is C-string text: nothing after a zero byte counts.
+        const int zero = line.indexOf('\0');
+        if (zero >= 0)
+            line.truncate(zero);
+        QString text = withoutLineBreaks(QString::fromUtf8(line));
+        // Keep empty lines as empty, never null, strings.
+        if (text.isNull())
+            text = QLatin1String("");
+        displayTexts.append(text);
+    }
+}
+
+void DisplayTextTable::reload(const QString &path)
+{
+    displayTexts.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    while (!stream.atEnd())
+        displayTexts.append(stream.readLine());
+}
+
+bool DisplayTextTable::writeFile(const QString &path, const QString &content)
+{
+    // The table is stored exactly as the server sent it, so no text mode: its
+    // line ends stay as they came. Writing aside and renaming keeps the
+    // previous table whole when the write fails.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(content.toUtf8());
+    return file.commit();
+}
+
+QString DisplayTextTable::displayText(const QString &key, const QString &fallback) const
+{
+    const QString marker = key + QLatin1Char('=');
+    for (const QString &line : displayTexts) {
+        const int equals = line.indexOf(QLatin1Char('='));
+        const QString lineKey = equals >= 0 ? line.left(equals) : line;
+        if (lineKey != key)
+            continue;
+        QString value = line;
+        value.remove(marker, Qt::CaseSensitive);
+        return withoutLineBreaks(value);
+    }
+    return fallback;
+}
