@@ -1,0 +1,163 @@
+#include "companionserver.h"
+
+#include "clientconnection.h"
+#include "displaytables.h"
+#include "messagelog.h"
+#include "translatorbackend.h"
+
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtDebug>
+
+namespace {
+
+const QString displayLanguageChanged = QStringLiteral("Display language has been changed!=");
+const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Server");
+const QString tableMarker = QStringLiteral("This is display language config file!=");
+const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
+const QString versionMismatch = QStringLiteral("Client version is different from server!");
+const QString closeText = QStringLiteral("0");
+
+// A language code as the client sends them ("auto", "en", "haw", "zh-CN");
+// anything else before the first two "~" makes the text no request at all.
+bool isLanguageCode(const QString &code)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(auto|[A-Za-z]{2,3}(-[A-Za-z0-9]{2,8})?)$"));
+    return pattern.match(code).hasMatch();
+}
+
+QString describeServer(const QTcpServer *server)
+{
+    const QHostAddress address = server->serverAddress();
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
+                             : address.toString();
+    return host + QLatin1Char(':') + QString::number(server->serverPort());
+}
+
+} // namespace
+
+CompanionServer::CompanionServer(const DisplayTables &tables, TranslatorBackend *backend,
+                                 int translationLimit, MessageLog *log, QObject *parent)
+    : QObject(parent), tables(tables), backend(backend), translationLimit(translationLimit),
+      log(log)
+{
+}
+
+CompanionServer::~CompanionServer()
+{
+    // Connections go before the back end so that their translations are
+    // cancelled rather than answered into closed sockets.
+    const QList<ClientConnection *> open = clients.keys();
+    clients.clear();
+    qDeleteAll(open);
+}
+
+bool CompanionServer::listen(const QHostAddress &address, quint16 port, QString *error,
+                             QAbstractSocket::SocketError *errorCode)
+{
+    auto *server = new QTcpServer(this);
+    if (!server->listen(address, port)) {
+        *error = server->errorString();
+        *errorCode = server->serverError();
+        delete server;
+        return false;
+    }
+    connect(server, &QTcpServer::newConnection, this, [this, server] { accept(server); });
+    servers.append(server);
+    return true;
+}
+
+QStringList CompanionServer::listeningOn() const
+{
+    QStringList result;
+    for (const QTcpServer *server : servers)
+        result.append(describeServer(server));
+    return result;
+}
+
+QString CompanionServer::sanitizeAnswer(const QString &answer)
+{
+    QString result = answer;
+    for (;;) {
+        QString cleaned = result;
+        cleaned.remove(tableMarker);
+        cleaned.remove(limitMarker);
+        if (cleaned == result)
+            break;
+        result = cleaned;
+    }
+    if (result == closeText || result == versionMismatch)
+        result += QLatin1Char(' ');
+    return result;
+}
+
+void CompanionServer::accept(QTcpServer *server)
+{
+    while (QTcpSocket *socket = server->nextPendingConnection()) {
+        auto *client = new ClientConnection(socket, this);
+        clients.insert(client, ClientState());
+        connect(client, &ClientConnection::messageReceived, this,
+                [this, client](const QString &text) { handleMessage(client, text); });
+        connect(client, &ClientConnection::closed, this,
+                [this, client](const QString &reason) { drop(client, reason); });
+        client->start();
+    }
+}
+
+void CompanionServer::handleMessage(ClientConnection *client, const QString &text)
+{
+    if (log)
+        log->record(client->peer(), text);
+
+    if (text.startsWith(displayLanguageChanged)) {
+        client->send(tableMarker + tables.table(text.mid(displayLanguageChanged.size())));
+        return;
+    }
+    if (text == limitRequest) {
+        client->send(limitMarker + QString::number(translationLimit));
+        return;
+    }
+    const int first = text.indexOf(QLatin1Char('~'));
+    const int second = first < 0 ? -1 : text.indexOf(QLatin1Char('~'), first + 1);
+    if (second > 0) {
+        Request request{text.left(first), text.mid(first + 1, second - first - 1),
+                        text.mid(second + 1)};
+        if (isLanguageCode(request.source) && isLanguageCode(request.target)) {
+            clients[client].pending.enqueue(request);
+            translateNext(client);
+            return;
+        }
+    }
+    qInfo().noquote() << "ignored a message that is no request, from" << client->peer();
+}
+
+void CompanionServer::translateNext(ClientConnection *client)
+{
+    auto state = clients.find(client);
+    if (state == clients.end() || state->translating || state->pending.isEmpty())
+        return;
+    state->translating = true;
+    const Request request = state->pending.dequeue();
+    // One translation at a time per client keeps its answers in the order of
+    // its requests and its share of child processes at one.
+    backend->translate(request.source, request.target, request.text, client,
+                       [this, client](const QString &answer) {
+                           auto current = clients.find(client);
+                           if (current == clients.end())
+                               return;
+                           current->translating = false;
+                           client->send(sanitizeAnswer(answer));
+                           translateNext(client);
+                       });
+}
+
+void CompanionServer::drop(ClientConnection *client, const QString &reason)
+{
+    if (!clients.remove(client))
+        return;
+    qInfo().noquote() << "connection" << client->peer() << "ended:" << reason;
+    client->deleteLater();
+}

@@ -1,0 +1,18 @@
+#include "languagedetector.h"
+
+#include "servercatalogue.h"
+
+#include <cld2/public/compact_lang_det.h>
+
+LanguageDetector::LanguageDetector(const ServerCatalogue &catalogue) : catalogue(catalogue) {}
+
+QString LanguageDetector::detect(const QString &text) const
+{
+    const QByteArray utf8 = text.toUtf8();
+    bool reliable = false;
+    const CLD2::Language language =
+        CLD2::DetectLanguage(utf8.constData(), utf8.size(), true, &reliable);
+    if (language == CLD2::UNKNOWN_LANGUAGE)
+        return QString();
+    return catalogue.codeForTag(QString::fromLatin1(CLD2::LanguageCode(language)));
+}

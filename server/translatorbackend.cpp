@@ -1,0 +1,18 @@
+#include "translatorbackend.h"
+
+#include "servercatalogue.h"
+
+TranslatorBackend::TranslatorBackend(QObject *parent) : QObject(parent) {}
+
+TranslatorBackend::~TranslatorBackend() = default;
+
+QString TranslatorBackend::noOfflineTranslation(const ServerCatalogue &catalogue,
+                                                const QString &source, const QString &target)
+{
+    const auto nameOf = [&catalogue](const QString &code) {
+        const int index = catalogue.indexOfCode(code);
+        return index >= 0 ? catalogue.languages()[index].name : QStringLiteral("\"%1\"").arg(code);
+    };
+    return QStringLiteral("No offline translation is available for %1 to %2.")
+        .arg(nameOf(source), nameOf(target));
+}
