@@ -11,6 +11,22 @@ quint32 readBigEndian32(const char *p)
     return qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(p));
 }
 
+// Judges a frame by as much of its start as has arrived. The string's own byte
+// count follows the length field, so a body that cannot be one well-formed
+// string is refused before any of it is buffered.
+bool plausibleFrameStart(const char *frame, qint64 available)
+{
+    const quint32 bodySize = readBigEndian32(frame);
+    if (bodySize < 4 || bodySize > FrameCodec::maxFrameSize)
+        return false;
+    if (available < 8)
+        return true;
+    const quint32 stringBytes = readBigEndian32(frame + 4);
+    if (stringBytes == nullStringMarker)
+        return bodySize == 4;
+    return stringBytes % 2 == 0 && stringBytes == bodySize - 4;
+}
+
 } // namespace
 
 QByteArray FrameCodec::encode(const QString &text)
@@ -41,7 +57,21 @@ void FrameCodec::append(const char *data, qint64 size)
     if (error || size <= 0)
         return;
     compact();
-    buffer.append(data, int(size));
+    // Completing the length field first lets the buffer be sized for the whole
+    // frame at once, instead of growing by doubling to up to twice the cap.
+    if (buffer.size() < 4) {
+        const int head = int(qMin<qint64>(4 - buffer.size(), size));
+        buffer.append(data, head);
+        data += head;
+        size -= head;
+        if (buffer.size() == 4) {
+            const quint32 bodySize = readBigEndian32(buffer.constData());
+            if (bodySize <= maxFrameSize)
+                buffer.reserve(int(qMax<qint64>(4 + qint64(bodySize), 4 + size)));
+        }
+    }
+    if (size > 0)
+        buffer.append(data, int(size));
 }
 
 FrameCodec::Status FrameCodec::next(QString *text)
@@ -52,27 +82,17 @@ FrameCodec::Status FrameCodec::next(QString *text)
     if (available < 4)
         return Status::NeedMore;
     const char *frame = buffer.constData() + readOffset;
-    const quint32 bodySize = readBigEndian32(frame);
-    if (bodySize < 4 || bodySize > maxFrameSize) {
+    if (!plausibleFrameStart(frame, available)) {
         error = true;
         return Status::Malformed;
     }
+    const quint32 bodySize = readBigEndian32(frame);
     if (available < 4 + qint64(bodySize))
         return Status::NeedMore;
 
-    const quint32 stringBytes = readBigEndian32(frame + 4);
     QString decoded;
-    if (stringBytes == nullStringMarker) {
-        if (bodySize != 4) {
-            error = true;
-            return Status::Malformed;
-        }
-    } else {
-        if (stringBytes % 2 != 0 || stringBytes != bodySize - 4) {
-            error = true;
-            return Status::Malformed;
-        }
-        const int units = int(stringBytes / 2);
+    if (readBigEndian32(frame + 4) != nullStringMarker) {
+        const int units = int((bodySize - 4) / 2);
         decoded.resize(units);
         qFromBigEndian<quint16>(frame + 8, units, reinterpret_cast<quint16 *>(decoded.data()));
         if (units == 0)
@@ -91,10 +111,10 @@ qint64 FrameCodec::bytesWanted() const
     const qint64 available = bufferedBytes();
     if (available < 4)
         return 4 - available;
-    const quint32 bodySize = readBigEndian32(buffer.constData() + readOffset);
-    if (bodySize < 4 || bodySize > maxFrameSize)
+    const char *frame = buffer.constData() + readOffset;
+    if (!plausibleFrameStart(frame, available))
         return 0;
-    const qint64 missing = 4 + qint64(bodySize) - available;
+    const qint64 missing = 4 + qint64(readBigEndian32(frame)) - available;
     return missing > 0 ? missing : 0;
 }
 
@@ -109,6 +129,10 @@ void FrameCodec::compact()
 {
     if (readOffset == 0)
         return;
-    buffer.remove(0, int(readOffset));
+    // Dropping a fully read buffer also frees the room reserved for a big frame.
+    if (readOffset >= buffer.size())
+        buffer.clear();
+    else
+        buffer.remove(0, int(readOffset));
     readOffset = 0;
 }
