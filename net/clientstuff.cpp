@@ -1,0 +1,135 @@
+#include "clientstuff.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+constexpr int defaultConnectTimeout = 3000;
+// Socket reads go through a fixed buffer so that a large declared frame never
+// makes the channel allocate ahead of the bytes that have actually arrived.
+constexpr qint64 readChunkSize = 64 * 1024;
+
+} // namespace
+
+ClientStuff::ClientStuff(QObject *parent)
+    : QObject(parent), tcpSocket(nullptr), timeoutTimer(new QTimer(this))
+{
+    tcpSocket = createSocket();
+    timeoutTimer->setSingleShot(true);
+    timeoutTimer->setInterval(defaultConnectTimeout);
+    connect(timeoutTimer, &QTimer::timeout, this, &ClientStuff::connectionTimeout);
+}
+
+void ClientStuff::setConnectTimeout(int milliseconds)
+{
+    timeoutTimer->setInterval(milliseconds);
+}
+
+int ClientStuff::connectTimeout() const
+{
+    return timeoutTimer->interval();
+}
+
+QTcpSocket *ClientStuff::createSocket()
+{
+    auto *socket = new QTcpSocket(this);
+    connect(socket, &QAbstractSocket::disconnected, this, &ClientStuff::closeConnection);
+    connect(socket, &QAbstractSocket::errorOccurred, this, &ClientStuff::socketError);
+    return socket;
+}
+
+void ClientStuff::connect2host(QString hostAddress, int portVal)
+{
+    timeoutTimer->start();
+    host = hostAddress;
+    port = portVal;
+    // Whatever a previous link left half-read must not be taken for the start
+    // of this link's first frame.
+    decoder.reset();
+    tcpSocket->connectToHost(host, quint16(port), QIODevice::ReadWrite,
+                             QAbstractSocket::AnyIPProtocol);
+    // A second call during the same attempt must not report the link twice.
+    connect(tcpSocket, &QAbstractSocket::connected, this, &ClientStuff::connected,
+            Qt::UniqueConnection);
+    connect(tcpSocket, &QIODevice::readyRead, this, &ClientStuff::readyRead, Qt::UniqueConnection);
+}
+
+void ClientStuff::connected()
+{
+    decoder.reset();
+    status = true;
+    emit statusChanged(true);
+}
+
+void ClientStuff::connectionTimeout()
+{
+    if (tcpSocket->state() == QAbstractSocket::ConnectedState)
+        return;
+    // The old socket may be the sender of a signal still being delivered further
+    // up the stack, so it is cut off from the channel now and deleted later.
+    QTcpSocket *old = tcpSocket;
+    disconnect(old, nullptr, this, nullptr);
+    old->abort();
+    old->deleteLater();
+    tcpSocket = createSocket();
+}
+
+void ClientStuff::closeConnection()
+{
+    timeoutTimer->stop();
+    disconnect(tcpSocket, &QAbstractSocket::connected, nullptr, nullptr);
+    disconnect(tcpSocket, &QIODevice::readyRead, nullptr, nullptr);
+
+    switch (tcpSocket->state()) {
+    case QAbstractSocket::UnconnectedState:
+        tcpSocket->disconnectFromHost();
+        status = false;
+        emit statusChanged(false);
+        break;
+    case QAbstractSocket::ConnectingState:
+        tcpSocket->abort();
+        status = false;
+        emit statusChanged(false);
+        break;
+    default:
+        // Aborting an established link reports disconnected() at once, and the
+        // nested run of this slot finds the socket unconnected and reports the
+        // end of the link exactly once.
+        tcpSocket->abort();
+        break;
+    }
+}
+
+void ClientStuff::readyRead()
+{
+    char chunk[readChunkSize];
+    for (;;) {
+        QString text;
+        const FrameCodec::Status result = decoder.next(&text);
+        if (result == FrameCodec::Status::Malformed) {
+            // Nothing after a broken frame can be trusted to start on a frame
+            // boundary; a fresh link is the only way back in step.
+            decoder.reset();
+            closeConnection();
+            return;
+        }
+        if (result == FrameCodec::Status::NeedMore) {
+            // An aborted socket has nothing left to read, which ends the loop
+            // after a frame that closed the link.
+            if (tcpSocket->bytesAvailable() <= 0)
+                return;
+            const qint64 wanted = qMin(decoder.bytesWanted(), readChunkSize);
+            const qint64 got = tcpSocket->read(chunk, wanted);
+            if (got <= 0)
+                return;
+            decoder.append(chunk, got);
+            continue;
+        }
+        if (text == QLatin1String("0")) {
+            text = QStringLiteral("Connection closed");
+            closeConnection();
+        }
+        emit hasReadSome(text);
+    }
+}
