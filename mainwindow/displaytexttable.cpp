@@ -55,7 +55,14 @@ bool DisplayTextTable::writeFile(const QString &path, const QString &content)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(content.toUtf8());
+    // QSaveFile buffers the write and commits even when flushing that buffer
+    // comes up short (a full disk, a file-size limit), which would put a
+    // truncated table in place of the old one; so flush and check first.
+    const QByteArray bytes = content.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

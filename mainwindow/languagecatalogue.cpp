@@ -225,6 +225,13 @@ bool LanguageCatalogue::writeSelectionFile(const QString &path, const Selection 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(formatSelection(selection));
+    // QSaveFile buffers the write and commits even when flushing that buffer
+    // comes up short (a full disk, a file-size limit), which would put a
+    // truncated selection in place of the old one; so flush and check first.
+    const QByteArray content = formatSelection(selection);
+    if (file.write(content) != content.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
