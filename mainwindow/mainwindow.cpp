@@ -300,8 +300,9 @@ QString MainWindow::fetchTranslation(const QString &piece, const QString &source
 void MainWindow::sendMessage(const QString &text)
 {
     QTcpSocket *socket = client->tcpSocket;
-    // A socket that is not open would only warn; the message is lost either way.
-    if (socket->isOpen())
+    // A socket still connecting would keep the frame and deliver it once the
+    // link is up; a message sent while the link is down is lost instead.
+    if (socket->state() == QAbstractSocket::ConnectedState)
         socket->write(FrameCodec::encode(text));
 }
 
