@@ -60,6 +60,7 @@ QString WebTranslator::translate(const QString &piece, const QString &sourceCode
     bool timedOut = false;
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, reply, [&timedOut, reply] {
         timedOut = true;
         reply->abort();
