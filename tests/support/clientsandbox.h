@@ -1,0 +1,38 @@
+#ifndef CLIENTSANDBOX_H
+#define CLIENTSANDBOX_H
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+// A private world for runs of the real client on an X display: its own HOME,
+// XDG data, config and runtime directories and its own TMPDIR. The toolkit
+// derives the single-instance token's key file from the temporary directory,
+// so copies in one sandbox meet each other's token and never that of a copy
+// the user or another test is running.
+class ClientSandbox
+{
+public:
+    ClientSandbox();
+    // Removes a token that a killed copy left behind, so that nothing of the
+    // sandbox outlives it.
+    ~ClientSandbox();
+    ClientSandbox(const ClientSandbox &) = delete;
+    ClientSandbox &operator=(const ClientSandbox &) = delete;
+
+    bool isValid() const { return root.isValid(); }
+    // The inherited environment with the sandbox's directories in place and
+    // the xcb platform chosen; DISPLAY and the X authority are kept.
+    QProcessEnvironment environment() const;
+    QString temporaryDirectory() const { return root.filePath(QStringLiteral("tmp")); }
+    // Where the client keeps config.txt and from_to.db in this sandbox.
+    QString dataDirectory() const;
+
+    // Drops a token that no live copy is attached to.
+    void releaseStaleToken() const;
+
+private:
+    QTemporaryDir root;
+};
+
+#endif
