@@ -57,21 +57,24 @@ void FrameCodec::append(const char *data, qint64 size)
     if (error || size <= 0)
         return;
     compact();
-    // Completing the length field first lets the buffer be sized for the whole
-    // frame at once, instead of growing by doubling to up to twice the cap.
-    if (buffer.size() < 4) {
-        const int head = int(qMin<qint64>(4 - buffer.size(), size));
-        buffer.append(data, head);
-        data += head;
-        size -= head;
-        if (buffer.size() == 4) {
-            const quint32 bodySize = readBigEndian32(buffer.constData());
-            if (bodySize <= maxFrameSize)
-                buffer.reserve(int(qMax<qint64>(4 + qint64(bodySize), 4 + size)));
+    const qint64 needed = buffer.size() + size;
+    if (needed > buffer.capacity()) {
+        // Grow by doubling, as QByteArray would, but never past the end of the
+        // frame being read: a frame at the cap then takes the cap, not twice
+        // it, and a length field alone reserves nothing ahead of its body.
+        qint64 target = qMax(needed, 2 * qint64(buffer.capacity()));
+        if (needed >= 4) {
+            char head[4];
+            for (int i = 0; i < 4; ++i)
+                head[i] = i < buffer.size() ? buffer.at(i) : data[i - buffer.size()];
+            const quint32 bodySize = readBigEndian32(head);
+            const qint64 frameEnd = 4 + qint64(bodySize);
+            if (bodySize <= maxFrameSize && needed <= frameEnd)
+                target = qMin(target, frameEnd);
         }
+        buffer.reserve(int(target));
     }
-    if (size > 0)
-        buffer.append(data, int(size));
+    buffer.append(data, int(size));
 }
 
 FrameCodec::Status FrameCodec::next(QString *text)
