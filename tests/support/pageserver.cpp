@@ -155,7 +155,7 @@ void PageServer::readRequest(QTcpSocket *socket)
         return;
     }
     const QPointer<QTcpSocket> guarded(socket);
-    QTimer::singleShot(response.delayMs, this, [this, guarded, response] {
+    QTimer::singleShot(response.delayMs, Qt::PreciseTimer, this, [this, guarded, response] {
         if (guarded)
             answer(guarded, response);
     });
