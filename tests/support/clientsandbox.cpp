@@ -7,6 +7,8 @@
 #include <QSharedMemory>
 
 #include <functional>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 namespace {
 
@@ -63,9 +65,44 @@ QProcessEnvironment ClientSandbox::environment() const
     return environment;
 }
 
+bool ClientSandbox::privateNetworkAvailable()
+{
+    QProcess probe;
+    probe.start(QStringLiteral("unshare"), {QStringLiteral("-rn"), QStringLiteral("true")});
+    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
+           probe.exitCode() == 0;
+}
+
+void ClientSandbox::start(QProcess *process, const QString &program,
+                          const QStringList &arguments) const
+{
+    process->setProcessEnvironment(environment());
+    if (usePrivateNetwork)
+        process->start(QStringLiteral("unshare"),
+                       QStringList{QStringLiteral("-rn"), QStringLiteral("--"), program} +
+                           arguments);
+    else
+        process->start(program, arguments);
+}
+
 QString ClientSandbox::dataDirectory() const
 {
     return root.filePath(QStringLiteral("data/quillora"));
+}
+
+bool ClientSandbox::tokenSegmentExists() const
+{
+    // The toolkit keeps System V segments on Unix, keyed by ftok() of a key
+    // file named after the token in the temporary directory.
+    const QStringList keyFiles =
+        QDir(temporaryDirectory()).entryList({QStringLiteral("qipc_sharedmemory_*")}, QDir::Files);
+    for (const QString &name : keyFiles) {
+        const QByteArray path = QFile::encodeName(QDir(temporaryDirectory()).filePath(name));
+        const key_t key = ::ftok(path.constData(), 'Q');
+        if (key != -1 && ::shmget(key, 0, 0) != -1)
+            return true;
+    }
+    return false;
 }
 
 void ClientSandbox::releaseStaleToken() const

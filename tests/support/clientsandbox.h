@@ -1,8 +1,10 @@
 #ifndef CLIENTSANDBOX_H
 #define CLIENTSANDBOX_H
 
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A private world for runs of the real client on an X display: its own HOME,
@@ -21,6 +23,18 @@ public:
     ClientSandbox &operator=(const ClientSandbox &) = delete;
 
     bool isValid() const { return root.isValid(); }
+
+    // True when this system lets an unprivileged process have a network of
+    // its own (unshare -rn). A program started with a private network has
+    // only a loopback that is down: it reaches no companion server and no
+    // web page, whatever listens on this machine.
+    static bool privateNetworkAvailable();
+    void setPrivateNetwork(bool privateNetwork) { usePrivateNetwork = privateNetwork; }
+
+    // Starts `program` with the sandbox's environment (and network). The
+    // process keeps its pid: unshare replaces itself with the program.
+    void start(QProcess *process, const QString &program,
+               const QStringList &arguments = QStringList()) const;
     // The inherited environment with the sandbox's directories in place and
     // the xcb platform chosen; DISPLAY and the X authority are kept.
     QProcessEnvironment environment() const;
@@ -28,11 +42,16 @@ public:
     // Where the client keeps config.txt and from_to.db in this sandbox.
     QString dataDirectory() const;
 
+    // True while a token segment of this sandbox exists, attached or not.
+    // Looks without attaching, since detaching the last attachment would
+    // remove a stale segment.
+    bool tokenSegmentExists() const;
     // Drops a token that no live copy is attached to.
     void releaseStaleToken() const;
 
 private:
     QTemporaryDir root;
+    bool usePrivateNetwork = false;
 };
 
 #endif
