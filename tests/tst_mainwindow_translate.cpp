@@ -495,7 +495,7 @@ void TestMainWindowTranslate::fallbackWithLinkDown()
 void TestMainWindowTranslate::serverMessageDuringFetch()
 {
     CHECKED(startLinkedWindow());
-    page->enqueue(PageServer::Response::page(resultPage(QStringLiteral("web result")), 200, 500));
+    page->enqueue(PageServer::Response::page(resultPage(QStringLiteral("web result")), 200, 800));
     connect(page.get(), &PageServer::requestReceived, peer.get(),
             [this] { peer->sendText(QStringLiteral("server text")); });
     bool actionReturned = false;
