@@ -23,8 +23,8 @@ public:
     // Ends both programs: SIGTERM, then SIGKILL if one lingers.
     ~EndToEndSession();
 
-    // Fails with a readable reason when port 3030 is taken or the server
-    // does not come up.
+    // Fails with a readable reason when port 3030 stays taken for a minute or
+    // the server does not come up.
     bool startServer(QString *error);
     // Starts the client with LANG and LC_ALL set to `locale`.
     bool startClient(const QString &locale, QString *error);
@@ -35,6 +35,8 @@ public:
     // The texts of the server's log, in order, with its escapes undone.
     QStringList loggedTexts() const;
     bool waitForLoggedTexts(int count, int timeoutMs);
+    // The log as written, time stamps included, for failure messages.
+    QString rawLog() const;
 
     QString clientOutput();
 
