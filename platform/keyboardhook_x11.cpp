@@ -143,8 +143,8 @@ void X11KeyboardHook::stopRecording()
 void X11KeyboardHook::readRecordedEvents()
 {
     XRecordProcessReplies(dataDisplay);
-    // Reported only once Xlib is done with the data connection, so that the
-    // handler is free to do anything.
+    // Reported after Xlib's reply processing has returned, never from inside
+    // it, where Xlib holds the data connection in the middle of a read.
     for (int releases = filter->takeReleases(); releases > 0; --releases)
         onLeftControlReleased();
 }
