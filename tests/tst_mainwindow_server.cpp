@@ -154,6 +154,14 @@ void TestMainWindowServer::linkUpSendsAnnouncementLimitRequestAndWelcomeText()
              (QStringList{announcementEnglish, limitRequest, welcomeRequest}));
     QCOMPARE(sourceBox()->toPlainText(), welcomeText);
     QVERIFY(window->findChild<QPushButton *>(QStringLiteral("pushButton_translate"))->isEnabled());
+    // The selection is saved and the display language's flag enlarged.
+    QCOMPARE(fileContent(dataDirectory() + QStringLiteral("/from_to.db")),
+             QByteArray("0\r\n0\r\n30\r\n"));
+    auto *english = window->findChild<QPushButton *>(QStringLiteral("pushButton_English"));
+    QCOMPARE(english->minimumSize(), QSize(70, 42));
+    QCOMPARE(english->maximumSize(), QSize(70, 42));
+    QCOMPARE(window->findChild<QPushButton *>(QStringLiteral("pushButton_Czech"))->maximumSize(),
+             QSize(50, 30));
     // The web page was tried first, with the welcome text.
     QCOMPARE(page->requestedTexts(), QStringList{welcomeText});
 }
