@@ -70,9 +70,9 @@ QString DisplayTextTable::displayText(const QString &key, const QString &fallbac
 {
     const QString marker = key + QLatin1Char('=');
     for (const QString &line : displayTexts) {
-        const int equals = line.indexOf(QLatin1Char('='));
-        const QString lineKey = equals >= 0 ? line.left(equals) : line;
-        if (lineKey != key)
+        // leftRef(-1), for a line without "=", is the whole line. Comparing a
+        // reference keeps a relabel, hundreds of lookups, free of copies.
+        if (line.leftRef(line.indexOf(QLatin1Char('='))) != key)
             continue;
         QString value = line;
         value.remove(marker, Qt::CaseSensitive);
