@@ -403,7 +403,7 @@ void TestClientStuff::refusedAttemptsReportErrorsOnEverySocket()
 {
     const int port = refusingPort();
     ClientStuff client;
-    client.setConnectTimeout(50);
+    client.setConnectTimeout(500);
     QSignalSpy status(&client, &ClientStuff::statusChanged);
     QSignalSpy errors(&client, &ClientStuff::socketError);
 
@@ -434,16 +434,16 @@ void TestClientStuff::timeoutReplacesAStalledAttempt()
     PeerServer peer;
     QVERIFY(peer.listen());
     ClientStuff client;
-    client.setConnectTimeout(200);
+    client.setConnectTimeout(500);
     stallCurrentSocket(client);
     QSignalSpy status(&client, &ClientStuff::statusChanged);
     QSignalSpy errors(&client, &ClientStuff::socketError);
+    QSignalSpy expired(connectTimer(client), &QTimer::timeout);
     QPointer<QTcpSocket> stalled = client.tcpSocket;
 
     client.connect2host(peer.host(), peer.port());
     QTRY_COMPARE(stalled->state(), QAbstractSocket::ConnectingState);
-    QSignalSpy expired(connectTimer(client), &QTimer::timeout);
-    QVERIFY(expired.wait());
+    QTRY_COMPARE_WITH_TIMEOUT(expired.count(), 1, 10000);
 
     QVERIFY(client.tcpSocket != stalled.data());
     QCOMPARE(client.tcpSocket->state(), QAbstractSocket::UnconnectedState);
@@ -462,15 +462,17 @@ void TestClientStuff::timeoutAfterConnectingChangesNothing()
     PeerServer peer;
     QVERIFY(peer.listen());
     ClientStuff client;
-    client.setConnectTimeout(200);
+    // Long enough for the link to come up first even on a busy machine.
+    client.setConnectTimeout(2000);
     ChannelLog log(client);
+    QTimer *timer = connectTimer(client);
+    QSignalSpy expired(timer, &QTimer::timeout);
     QVERIFY(linkUp(client, peer));
     QTcpSocket *socket = client.tcpSocket;
 
-    QTimer *timer = connectTimer(client);
+    QCOMPARE(expired.count(), 0);
     QVERIFY(timer->isActive());
-    QSignalSpy expired(timer, &QTimer::timeout);
-    QVERIFY(expired.wait());
+    QTRY_COMPARE_WITH_TIMEOUT(expired.count(), 1, 10000);
 
     QCOMPARE(client.tcpSocket, socket);
     QCOMPARE(socket->state(), QAbstractSocket::ConnectedState);
