@@ -92,6 +92,8 @@ private slots:
     void timeoutAfterConnectingChangesNothing();
     void secondConnectDuringAnAttemptReportsTheLinkOnce();
     void framesWrittenToTheSocketReachThePeer();
+    void scriptedPeerGreetsAndAnswers();
+    void peerDropsALinkThatSendsGarbage();
 
 private:
     // Makes the channel's current socket hang in its connect attempt: it goes
@@ -517,6 +519,44 @@ void TestClientStuff::framesWrittenToTheSocketReachThePeer()
     QVERIFY(peer.waitForTexts(3));
     QCOMPARE(peer.receivedTexts(), texts);
     QVERIFY(peer.receivedTexts().at(2).isNull());
+}
+
+void TestClientStuff::scriptedPeerGreetsAndAnswers()
+{
+    PeerServer peer;
+    peer.setGreeting({QStringLiteral("welcome"), QStringLiteral("aboard")});
+    peer.addReply(QStringLiteral("Get Translate Limit1"),
+                  {QStringLiteral("Get Translate Limit Length From Server=1800")});
+    peer.addReply(QStringLiteral("Get"), {QStringLiteral("never: the first rule wins")});
+    QVERIFY(peer.listen());
+    ClientStuff client;
+    ChannelLog log(client);
+    QVERIFY(linkUp(client, peer));
+    QTRY_COMPARE(log.texts, (QStringList{QStringLiteral("welcome"), QStringLiteral("aboard")}));
+
+    client.tcpSocket->write(FrameCodec::encode(QStringLiteral("unanswered")) +
+                            FrameCodec::encode(QStringLiteral("Get Translate Limit1 Length")));
+    QTRY_COMPARE(log.texts.size(), 3);
+    QCOMPARE(log.texts.last(), QStringLiteral("Get Translate Limit Length From Server=1800"));
+    QCOMPARE(peer.receivedTexts(0), (QStringList{QStringLiteral("unanswered"),
+                                                 QStringLiteral("Get Translate Limit1 Length")}));
+}
+
+void TestClientStuff::peerDropsALinkThatSendsGarbage()
+{
+    PeerServer peer;
+    QVERIFY(peer.listen());
+    ClientStuff client;
+    QVERIFY(linkUp(client, peer));
+    QSignalSpy status(&client, &ClientStuff::statusChanged);
+
+    client.tcpSocket->write(bigEndian32(3) + "abc");
+    QVERIFY(status.wait());
+    QCOMPARE(status.at(0).at(0).toBool(), false);
+    QVERIFY(peer.sawMalformedInput(0));
+    QVERIFY(!peer.isOpen(0));
+    QCOMPARE(peer.openConnectionCount(), 0);
+    QVERIFY(peer.receivedTexts(0).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestClientStuff)
