@@ -18,9 +18,10 @@ QString TextPieces::cutToLimit(const QString &text, int limit)
 QStringList TextPieces::split(const QString &text, int pieceLength)
 {
     QStringList pieces;
+    const int step = qMax(pieceLength, 1);
     int start = 0;
     while (start < text.size()) {
-        int end = safeEnd(text, qMin(start + pieceLength, text.size()));
+        int end = safeEnd(text, start + qMin(step, text.size() - start));
         // A piece length of one unit cannot hold a pair; keep the pair whole
         // rather than loop for ever.
         if (end == start)

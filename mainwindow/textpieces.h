@@ -16,7 +16,8 @@ public:
     static QString cutToLimit(const QString &text, int limit);
 
     // Consecutive pieces of at most `pieceLength` units (one fewer where the
-    // cut would split a pair) that join back to `text`. Empty text, no pieces.
+    // cut would split a pair, and at least one unit) that join back to `text`.
+    // Empty text, no pieces.
     static QStringList split(const QString &text, int pieceLength = webPieceLength);
 
 private:

@@ -141,6 +141,9 @@ void TestTextPieces::split_data()
     QTest::newRow("pieces of one keep a pair whole")
         << QString(QStringLiteral("a") + pair + QStringLiteral("b")) << 1
         << QStringList{"a", QString(pair), "b"};
+    // A length below one still makes progress, one unit at a time.
+    QTest::newRow("piece length zero") << "abc" << 0 << QStringList{"a", "b", "c"};
+    QTest::newRow("negative piece length") << "ab" << -3 << QStringList{"a", "b"};
     QTest::newRow("lone high half may end a piece")
         << QString(QStringLiteral("a") + high + QStringLiteral("b")) << 2
         << QStringList{QString(QStringLiteral("a") + high), "b"};
