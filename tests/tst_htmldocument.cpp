@@ -397,6 +397,11 @@ void TestHtmlDocument::exceptions_data()
         attribute.value = "v";
         HtmlAttribute{attribute};
     }) << "invalid_argument: attribute name can't be empty";
+    QTest::newRow("parser attribute without a name") << std::function<void()>([] {
+        // Gumbo makes a zero byte before the attribute name a nameless attribute.
+        const HtmlDocument withNul(QByteArray("<div id=n \0>x</div>", 19));
+        withNul.rootNode().getElementById("n").front().attributes();
+    }) << "invalid_argument: attribute name can't be empty";
     QTest::newRow("forEach with an empty callable")
         << std::function<void()>([root] { root.forEach(nullptr); }) << "bad_function_call";
     QTest::newRow("valid calls throw nothing") << std::function<void()>([root] {
