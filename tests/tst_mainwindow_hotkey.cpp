@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -183,12 +184,14 @@ void TestMainWindowHotkey::releasesDuringACaptureAreForgotten()
     // in meanwhile, as they would while the user keeps tapping.
     page->enqueue(PageServer::Response::page(translatedPage, 200, 1200));
     int countDuringCapture = -1;
-    connect(page.get(), &PageServer::requestReceived, this, [&] {
-        if (countDuringCapture >= 0)
-            return;
-        release(2);
-        countDuringCapture = window->pendingControlReleases();
-    });
+    const QMetaObject::Connection duringCapture =
+        connect(page.get(), &PageServer::requestReceived, this, [&] {
+            if (countDuringCapture >= 0)
+                return;
+            release(2);
+            countDuringCapture = window->pendingControlReleases();
+        });
+    const auto disconnectAtEnd = qScopeGuard([&] { disconnect(duringCapture); });
 
     setClipboard(QStringLiteral("first"));
     release(2);
