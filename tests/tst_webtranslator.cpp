@@ -104,10 +104,11 @@ void TestWebTranslator::requestLine_data()
         << "auto"
         << "zh-CN"
         << "GET /m?sl=auto&tl=zh-CN&q=Hello%20world! HTTP/1.1";
-    QTest::newRow("plus stays") << "1+1 = 2"
-                                << "en"
-                                << "fr"
-                                << "GET /m?sl=en&tl=fr&q=1+1%20%3D%202 HTTP/1.1";
+    // The page reads a bare "+" as a space, so "C++" would arrive as "C  ".
+    QTest::newRow("plus encoded") << "1+1 = 2"
+                                  << "en"
+                                  << "fr"
+                                  << "GET /m?sl=en&tl=fr&q=1%2B1%20%3D%202 HTTP/1.1";
     QTest::newRow("ampersand") << "Tom & Jerry"
                                << "en"
                                << "es"
@@ -129,6 +130,11 @@ void TestWebTranslator::requestLine_data()
                                   << "en"
                                   << "de"
                                   << "GET /m?sl=en&tl=de&q=100%25 HTTP/1.1";
+    // Text that looks like an escape is the user's text, not an escape.
+    QTest::newRow("percent before hex digits") << "100%7E %41b"
+                                               << "en"
+                                               << "de"
+                                               << "GET /m?sl=en&tl=de&q=100%257E%20%2541b HTTP/1.1";
     QTest::newRow("empty piece") << ""
                                  << "en"
                                  << "de"

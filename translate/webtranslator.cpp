@@ -19,10 +19,17 @@ QString WebTranslator::connectionFailureText()
 QUrl WebTranslator::requestUrl(const QUrl &endpoint, const QString &piece,
                                const QString &sourceCode, const QString &targetCode)
 {
+    // QUrlQuery takes "%XX" in a value as an escape that is already made and
+    // leaves "+" alone, which the page reads as a space. Escaping both first
+    // sends the text exactly as the user wrote it.
+    const auto literal = [](QString value) {
+        return value.replace(QLatin1Char('%'), QLatin1String("%25"))
+            .replace(QLatin1Char('+'), QLatin1String("%2B"));
+    };
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("sl"), sourceCode);
-    query.addQueryItem(QStringLiteral("tl"), targetCode);
-    query.addQueryItem(QStringLiteral("q"), piece);
+    query.addQueryItem(QStringLiteral("sl"), literal(sourceCode));
+    query.addQueryItem(QStringLiteral("tl"), literal(targetCode));
+    query.addQueryItem(QStringLiteral("q"), literal(piece));
     QUrl url(endpoint);
     url.setQuery(query);
     return url;
