@@ -18,7 +18,12 @@ class FrameCodec
 public:
     static constexpr quint32 maxFrameSize = 16u * 1024u * 1024u;
 
-    enum class Status { NeedMore, Frame, Malformed };
+    enum class Status
+    {
+        NeedMore,
+        Frame,
+        Malformed
+    };
 
     static QByteArray encode(const QString &text);
 

@@ -1,1 +1,0 @@
-// Every module library compiles this so that it is never empty while being built up.
