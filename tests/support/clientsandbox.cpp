@@ -62,15 +62,6 @@ QProcessEnvironment ClientSandbox::environment() const
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
     environment.insert(QStringLiteral("TMPDIR"), temporaryDirectory());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    // In a sanitizer build the xcb platform's keyboard set-up in
-    // libxkbcommon-x11 calls strndup() on atom names that are not
-    // NUL-terminated, which is correct but aborts under strict_string_checks.
-    // Later options win, so only that check is turned off, only for the
-    // programs started here.
-    const QString sanitizerOptions = environment.value(QStringLiteral("ASAN_OPTIONS"));
-    if (!sanitizerOptions.isEmpty())
-        environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                           sanitizerOptions + QStringLiteral(":strict_string_checks=0"));
     return environment;
 }
 
