@@ -3,6 +3,7 @@
 #include "mainwindow/textpieces.h"
 #include "net/clientstuff.h"
 #include "net/framecodec.h"
+#include "net/servervocabulary.h"
 #include "platform/keyboardhook.h"
 #include "ui_mainwindow.h"
 #include "widgets/waitingspinnerwidget.h"
@@ -21,12 +22,6 @@
 #include <QTimer>
 
 namespace {
-
-const QString displayLanguageAnnouncement = QStringLiteral("Display language has been changed!=");
-const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Server");
-const QString displayTableMarker = QStringLiteral("This is display language config file!=");
-const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
-const QString versionMismatch = QStringLiteral("Client version is different from server!");
 
 constexpr int defaultTranslationLimit = 50000;
 constexpr int reconnectPeriodMs = 3500;
@@ -280,7 +275,8 @@ void MainWindow::translateSourceText()
                 spinner->stop();
                 return;
             }
-            sendMessage(sourceCode + QLatin1Char('~') + targetCode + QLatin1Char('~') + text);
+            sendMessage(sourceCode + ServerVocabulary::requestSeparator() + targetCode +
+                        ServerVocabulary::requestSeparator() + text);
             return;
         }
         result += answer;
@@ -334,7 +330,7 @@ void MainWindow::setStatus(bool newStatus)
     saveLanguageSelection();
     announceDisplayLanguage(displayLanguageIndex);
     resizeFlagButtons(displayLanguageIndex);
-    sendMessage(limitRequest);
+    sendMessage(ServerVocabulary::limitRequest());
 
     // A link that comes back must not throw away what the user has typed.
     const QString source = ui->plainTextEdit_source->toPlainText();
@@ -344,16 +340,16 @@ void MainWindow::setStatus(bool newStatus)
 
 void MainWindow::receivedSomething(QString msg)
 {
-    if (msg == versionMismatch) {
+    if (msg == ServerVocabulary::versionMismatch()) {
         ui->plainTextEdit_translate->setPlainText(QString());
         return;
     }
-    if (msg.contains(displayTableMarker)) {
-        reloadDisplayTextTable(msg.remove(displayTableMarker));
+    if (msg.contains(ServerVocabulary::displayTableMarker())) {
+        reloadDisplayTextTable(msg.remove(ServerVocabulary::displayTableMarker()));
         return;
     }
-    if (msg.contains(limitMarker)) {
-        const int limit = msg.remove(limitMarker).toInt(nullptr, 10);
+    if (msg.contains(ServerVocabulary::limitMarker())) {
+        const int limit = msg.remove(ServerVocabulary::limitMarker()).toInt(nullptr, 10);
         translationLimit = limit != 0 ? limit : defaultTranslationLimit;
         return;
     }
@@ -393,7 +389,8 @@ void MainWindow::reloadDisplayTextTable(const QString &file)
 
 void MainWindow::announceDisplayLanguage(int index)
 {
-    sendMessage(displayLanguageAnnouncement + catalogue.displayLanguageNames().value(index));
+    sendMessage(ServerVocabulary::displayLanguageAnnouncement() +
+                catalogue.displayLanguageNames().value(index));
 }
 
 void MainWindow::changeDisplayLanguage(int index)

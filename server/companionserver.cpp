@@ -3,6 +3,7 @@
 #include "clientconnection.h"
 #include "displaytables.h"
 #include "messagelog.h"
+#include "net/servervocabulary.h"
 #include "translatorbackend.h"
 
 #include <QRegularExpression>
@@ -11,13 +12,6 @@
 #include <QtDebug>
 
 namespace {
-
-const QString displayLanguageChanged = QStringLiteral("Display language has been changed!=");
-const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Server");
-const QString tableMarker = QStringLiteral("This is display language config file!=");
-const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
-const QString versionMismatch = QStringLiteral("Client version is different from server!");
-const QString closeText = QStringLiteral("0");
 
 // A language code as the client sends them ("auto", "en", "haw", "zh-CN");
 // anything else before the first two "~" makes the text no request at all.
@@ -83,13 +77,13 @@ QString CompanionServer::sanitizeAnswer(const QString &answer)
     QString result = answer;
     for (;;) {
         QString cleaned = result;
-        cleaned.remove(tableMarker);
-        cleaned.remove(limitMarker);
+        cleaned.remove(ServerVocabulary::displayTableMarker());
+        cleaned.remove(ServerVocabulary::limitMarker());
         if (cleaned == result)
             break;
         result = cleaned;
     }
-    if (result == closeText || result == versionMismatch)
+    if (result == ServerVocabulary::closeLink() || result == ServerVocabulary::versionMismatch())
         result += QLatin1Char(' ');
     return result;
 }
@@ -112,15 +106,17 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
     if (log)
         log->record(client->peer(), text);
 
-    if (text.startsWith(displayLanguageChanged)) {
-        client->send(tableMarker + tables.table(text.mid(displayLanguageChanged.size())));
+    if (text.startsWith(ServerVocabulary::displayLanguageAnnouncement())) {
+        client->send(
+            ServerVocabulary::displayTableMarker() +
+            tables.table(text.mid(ServerVocabulary::displayLanguageAnnouncement().size())));
         return;
     }
-    if (text == limitRequest) {
-        client->send(limitMarker + QString::number(translationLimit));
+    if (text == ServerVocabulary::limitRequest()) {
+        client->send(ServerVocabulary::limitMarker() + QString::number(translationLimit));
         return;
     }
-    const int first = text.indexOf(QLatin1Char('~'));
+    const int first = text.indexOf(ServerVocabulary::requestSeparator());
     const int second = first < 0 ? -1 : text.indexOf(QLatin1Char('~'), first + 1);
     if (second > 0) {
         Request request{text.left(first), text.mid(first + 1, second - first - 1),
