@@ -1,5 +1,6 @@
 #include "mainwindow/mainwindow.h"
 #include "support/portblocker.h"
+#include "support/windowharness.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -18,8 +19,7 @@ const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "Germ
 
 QString selectionPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/from_to.db");
+    return WindowHarness::dataDirectory() + QStringLiteral("/from_to.db");
 }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -91,25 +91,21 @@ void TestMainWindowCatalogue::initTestCase()
 
 void TestMainWindowCatalogue::init()
 {
-    const QString directory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir(directory).removeRecursively();
-    QVERIFY(QDir().mkpath(directory));
+    WindowHarness::removeDataDirectory();
+    QVERIFY(QDir().mkpath(WindowHarness::dataDirectory()));
 }
 
 void TestMainWindowCatalogue::cleanup()
 {
-    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
+    WindowHarness::removeDataDirectory();
 }
 
 std::unique_ptr<MainWindow> TestMainWindowCatalogue::makeWindow(const QString &locale)
 {
     // Nothing listens on the dead port, so the link never comes up and
     // nothing but the user's actions saves the selection.
-    Endpoints endpoints;
-    endpoints.serverHost = QStringLiteral("127.0.0.1");
-    endpoints.serverPort = QString::number(deadPort->port());
-    endpoints.webPage = QUrl(QStringLiteral("http://127.0.0.1:%1/m").arg(deadPort->port()));
-    return std::unique_ptr<MainWindow>(new MainWindow(locale, nullptr, endpoints));
+    return std::make_unique<MainWindow>(locale, nullptr,
+                                        WindowHarness::refusingEndpoints(deadPort->port()));
 }
 
 void TestMainWindowCatalogue::boxesAreFilled()

@@ -2,22 +2,16 @@
 // seen on the window's labels, the flag buttons, and the welcome text.
 
 #include "mainwindow/mainwindow.h"
-#include "support/pageserver.h"
-#include "support/peerserver.h"
+#include "support/windowharness.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
-
-#include <memory>
 
 namespace {
 
@@ -29,17 +23,9 @@ const QStringList flagNames = {
     QStringLiteral("Japanese"), QStringLiteral("Polish"),  QStringLiteral("Russian"),
     QStringLiteral("Slovak"),   QStringLiteral("Spanish")};
 
-QString dataDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-}
-
 QByteArray selectionFile()
 {
-    QFile file(dataDirectory() + QStringLiteral("/from_to.db"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
+    return WindowHarness::dataFile(QStringLiteral("from_to.db"));
 }
 
 QByteArray selection(int display, int from, int to)
@@ -69,13 +55,10 @@ private slots:
     void helpAction();
 
 private:
-    QPushButton *button(const QString &name) const;
     QComboBox *targetBox() const;
     QString label(const QString &what) const;
 
-    std::unique_ptr<PageServer> page;
-    std::unique_ptr<PeerServer> peer;
-    std::unique_ptr<MainWindow> window;
+    WindowHarness harness;
 };
 
 void TestMainWindowDisplay::initTestCase()
@@ -85,59 +68,39 @@ void TestMainWindowDisplay::initTestCase()
 
 void TestMainWindowDisplay::init()
 {
-    // The window makes its data directory one level deep, as the program does
-    // on a desktop where the parent always exists.
-    QDir(dataDirectory()).removeRecursively();
-    QVERIFY(QDir().mkpath(QFileInfo(dataDirectory()).path()));
-    page = std::make_unique<PageServer>();
-    QVERIFY(page->listen());
-    page->setDefaultResponse(
-        PageServer::Response::page("<div class=\"result-container\">translated</div>"));
-    peer = std::make_unique<PeerServer>();
-    QVERIFY(peer->listen());
-
-    Endpoints endpoints;
-    endpoints.webPage = page->url();
-    endpoints.serverHost = peer->host();
-    endpoints.serverPort = QString::number(peer->port());
-    window = std::make_unique<MainWindow>(QStringLiteral("de_DE"), nullptr, endpoints);
-    window->show();
+    QVERIFY(WindowHarness::resetDataDirectory());
+    QVERIFY(harness.startPage("<div class=\"result-container\">translated</div>"));
+    QVERIFY(harness.startPeer());
+    harness.openWindow(QStringLiteral("de_DE"))->show();
     // The page answers, so a link-up sends the announcement and the limit
     // request only.
-    QVERIFY(peer->waitForTexts(2));
+    QVERIFY(harness.peer()->waitForTexts(2));
 }
 
 void TestMainWindowDisplay::cleanup()
 {
-    window.reset();
-    peer.reset();
-    page.reset();
-    QDir(dataDirectory()).removeRecursively();
-}
-
-QPushButton *TestMainWindowDisplay::button(const QString &name) const
-{
-    return window->findChild<QPushButton *>(name);
+    harness.stop();
 }
 
 QComboBox *TestMainWindowDisplay::targetBox() const
 {
-    return window->findChild<QComboBox *>(QStringLiteral("comboBoxTo"));
+    return harness.comboBox(QStringLiteral("comboBoxTo"));
 }
 
 QString TestMainWindowDisplay::label(const QString &what) const
 {
     if (what == QLatin1String("title"))
-        return window->windowTitle();
+        return harness.window()->windowTitle();
     if (what == QLatin1String("help"))
-        return window->findChild<QToolButton *>(QStringLiteral("toolButton"))
+        return harness.window()
+            ->findChild<QToolButton *>(QStringLiteral("toolButton"))
             ->menu()
             ->actions()
             .value(0)
             ->text();
     if (what == QLatin1String("German"))
         return targetBox()->itemText(30);
-    return button(QStringLiteral("pushButton_") + what)->text();
+    return harness.button(QStringLiteral("pushButton_") + what)->text();
 }
 
 void TestMainWindowDisplay::lookupRules_data()
@@ -199,7 +162,7 @@ void TestMainWindowDisplay::lookupRules()
     QFETCH(QString, shown);
 
     if (!table.isNull())
-        window->receivedSomething(tableMarker + table);
+        harness.window()->receivedSomething(tableMarker + table);
     QCOMPARE(label(what), shown);
 }
 
@@ -215,18 +178,18 @@ void TestMainWindowDisplay::anotherFlag()
     QFETCH(int, index);
 
     const QString name = flagNames.at(index);
-    auto *from = window->findChild<QComboBox *>(QStringLiteral("comboBoxFrom"));
+    auto *from = harness.comboBox(QStringLiteral("comboBoxFrom"));
     from->setCurrentIndex(3);
     targetBox()->setCurrentIndex(7);
-    QTest::mouseClick(button(QStringLiteral("pushButton_") + name), Qt::LeftButton);
+    QTest::mouseClick(harness.button(QStringLiteral("pushButton_") + name), Qt::LeftButton);
 
-    QVERIFY(peer->waitForTexts(3));
-    QCOMPARE(peer->allReceivedTexts().last(), announcement + name);
-    QCOMPARE(window->currentDisplayLanguage(), index);
+    QVERIFY(harness.peer()->waitForTexts(3));
+    QCOMPARE(harness.peer()->allReceivedTexts().last(), announcement + name);
+    QCOMPARE(harness.window()->currentDisplayLanguage(), index);
     QCOMPARE(selectionFile(), selection(index, 3, 7));
     QCOMPARE(targetBox()->currentIndex(), 7);
     for (int i = 0; i < flagNames.size(); ++i) {
-        QPushButton *flag = button(QStringLiteral("pushButton_") + flagNames.at(i));
+        QPushButton *flag = harness.button(QStringLiteral("pushButton_") + flagNames.at(i));
         const QSize expected = i == index ? QSize(70, 42) : QSize(50, 30);
         QCOMPARE(flag->minimumSize(), expected);
         QCOMPARE(flag->maximumSize(), expected);
@@ -249,7 +212,7 @@ void TestMainWindowDisplay::sameFlagAgainMovesTheTarget()
     QFETCH(int, index);
     QFETCH(int, target);
 
-    QPushButton *flag = button(QStringLiteral("pushButton_") + flagNames.at(index));
+    QPushButton *flag = harness.button(QStringLiteral("pushButton_") + flagNames.at(index));
     targetBox()->setCurrentIndex(1);
     // English is the display language from the start, so its first click is
     // already a second one.
@@ -260,14 +223,14 @@ void TestMainWindowDisplay::sameFlagAgainMovesTheTarget()
     QTest::mouseClick(flag, Qt::LeftButton);
 
     QCOMPARE(targetBox()->currentIndex(), target);
-    QCOMPARE(window->currentDisplayLanguage(), index);
+    QCOMPARE(harness.window()->currentDisplayLanguage(), index);
     QCOMPARE(selectionFile(), selection(index, 0, target));
     const int clicks = index == 0 ? 1 : 2;
-    QVERIFY(peer->waitForTexts(2 + clicks));
+    QVERIFY(harness.peer()->waitForTexts(2 + clicks));
     QStringList announcements;
     for (int i = 0; i < clicks; ++i)
         announcements.append(announcement + flagNames.at(index));
-    QCOMPARE(peer->allReceivedTexts().mid(2), announcements);
+    QCOMPARE(harness.peer()->allReceivedTexts().mid(2), announcements);
     QCOMPARE(flag->minimumSize(), QSize(70, 42));
 }
 
@@ -292,24 +255,25 @@ void TestMainWindowDisplay::helpAction()
     QFETCH(QString, welcome);
 
     if (!table.isNull())
-        window->receivedSomething(tableMarker + table);
-    auto *source = window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_source"));
+        harness.window()->receivedSomething(tableMarker + table);
+    auto *source = harness.sourceBox();
     // The menu entry replaces even typed text.
     source->setPlainText(QStringLiteral("typed"));
-    const int requests = page->requestCount();
-    window->findChild<QToolButton *>(QStringLiteral("toolButton"))
+    const int requests = harness.page()->requestCount();
+    harness.window()
+        ->findChild<QToolButton *>(QStringLiteral("toolButton"))
         ->menu()
         ->actions()
         .value(0)
         ->trigger();
 
     QCOMPARE(source->toPlainText(), welcome);
-    QCOMPARE(page->requestCount(), requests + 1);
-    QCOMPARE(page->requestedTexts().last(), welcome);
-    QCOMPARE(window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_translate"))
-                 ->toPlainText(),
-             QStringLiteral("translated"));
-    QCOMPARE(window->translationHistory().text(window->translationHistory().size() - 1), welcome);
+    QCOMPARE(harness.page()->requestCount(), requests + 1);
+    QCOMPARE(harness.page()->requestedTexts().last(), welcome);
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("translated"));
+    QCOMPARE(harness.window()->translationHistory().text(
+                 harness.window()->translationHistory().size() - 1),
+             welcome);
 }
 
 QTEST_MAIN(TestMainWindowDisplay)

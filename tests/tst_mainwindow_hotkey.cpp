@@ -3,12 +3,9 @@
 // handed to the window the way a hook back end hands them over.
 
 #include "mainwindow/mainwindow.h"
-#include "support/pageserver.h"
-#include "support/peerserver.h"
+#include "support/windowharness.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,17 +16,10 @@
 #include <QTextCursor>
 #include <QTimer>
 
-#include <memory>
-
 namespace {
 
 const QByteArray translatedPage("<div class=\"result-container\">translated</div>");
 const QString untouched = QStringLiteral("typed before the link");
-
-QString dataDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-}
 
 void setClipboard(const QString &text)
 {
@@ -58,11 +48,8 @@ private slots:
 
 private:
     void release(int times);
-    QPlainTextEdit *box(const QString &name) const;
 
-    std::unique_ptr<PageServer> page;
-    std::unique_ptr<PeerServer> peer;
-    std::unique_ptr<MainWindow> window;
+    WindowHarness harness;
     bool firstFocusDone = false;
 };
 
@@ -73,48 +60,29 @@ void TestMainWindowHotkey::initTestCase()
 
 void TestMainWindowHotkey::init()
 {
-    // The window makes its data directory one level deep, as the program does
-    // on a desktop where the parent always exists.
-    QDir(dataDirectory()).removeRecursively();
-    QVERIFY(QDir().mkpath(QFileInfo(dataDirectory()).path()));
-    page = std::make_unique<PageServer>();
-    QVERIFY(page->listen());
-    page->setDefaultResponse(PageServer::Response::page(translatedPage));
-    peer = std::make_unique<PeerServer>();
-    QVERIFY(peer->listen());
-
-    Endpoints endpoints;
-    endpoints.webPage = page->url();
-    endpoints.serverHost = peer->host();
-    endpoints.serverPort = QString::number(peer->port());
-    window = std::make_unique<MainWindow>(QStringLiteral("de_DE"), nullptr, endpoints);
+    QVERIFY(WindowHarness::resetDataDirectory());
+    QVERIFY(harness.startPage(translatedPage));
+    QVERIFY(harness.startPeer());
+    harness.openWindow(QStringLiteral("de_DE"));
     // The window gives the source box the focus 500 ms after it is built; a
     // timer of the same length started now fires after that step.
     firstFocusDone = false;
     QTimer::singleShot(500, this, [this] { firstFocusDone = true; });
     // Keeps the welcome text out of the page's requests.
-    box(QStringLiteral("plainTextEdit_source"))->setPlainText(untouched);
-    QVERIFY(peer->waitForTexts(2));
-    QCOMPARE(window->pendingControlReleases(), 0);
+    harness.textBox(QStringLiteral("plainTextEdit_source"))->setPlainText(untouched);
+    QVERIFY(harness.peer()->waitForTexts(2));
+    QCOMPARE(harness.window()->pendingControlReleases(), 0);
 }
 
 void TestMainWindowHotkey::cleanup()
 {
-    window.reset();
-    peer.reset();
-    page.reset();
-    QDir(dataDirectory()).removeRecursively();
+    harness.stop();
 }
 
 void TestMainWindowHotkey::release(int times)
 {
     for (int i = 0; i < times; ++i)
-        window->leftControlReleased();
-}
-
-QPlainTextEdit *TestMainWindowHotkey::box(const QString &name) const
-{
-    return window->findChild<QPlainTextEdit *>(name);
+        harness.window()->leftControlReleased();
 }
 
 void TestMainWindowHotkey::releasesThatDoNothing_data()
@@ -131,11 +99,11 @@ void TestMainWindowHotkey::releasesThatDoNothing()
 
     setClipboard(QStringLiteral("not to be captured"));
     release(releases);
-    QCOMPARE(window->pendingControlReleases(), releases);
-    QTRY_COMPARE_WITH_TIMEOUT(window->pendingControlReleases(), 0, 3000);
-    QCOMPARE(box(QStringLiteral("plainTextEdit_source"))->toPlainText(), untouched);
-    QCOMPARE(page->requestCount(), 0);
-    QVERIFY(!window->isVisible());
+    QCOMPARE(harness.window()->pendingControlReleases(), releases);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.window()->pendingControlReleases(), 0, 3000);
+    QCOMPARE(harness.textBox(QStringLiteral("plainTextEdit_source"))->toPlainText(), untouched);
+    QCOMPARE(harness.page()->requestCount(), 0);
+    QVERIFY(!harness.window()->isVisible());
 }
 
 void TestMainWindowHotkey::twoReleasesCapture_data()
@@ -164,16 +132,16 @@ void TestMainWindowHotkey::twoReleasesCapture()
 
     setClipboard(clipboard);
     release(2);
-    QCOMPARE(window->pendingControlReleases(), 2);
-    QTRY_COMPARE_WITH_TIMEOUT(window->pendingControlReleases(), 0, 5000);
+    QCOMPARE(harness.window()->pendingControlReleases(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.window()->pendingControlReleases(), 0, 5000);
 
-    QCOMPARE(box(QStringLiteral("plainTextEdit_source"))->toPlainText(), source);
-    QVERIFY(window->isVisible());
-    QCOMPARE(window->translationHistory().size(), 1);
-    QCOMPARE(window->translationHistory().text(0), source);
+    QCOMPARE(harness.textBox(QStringLiteral("plainTextEdit_source"))->toPlainText(), source);
+    QVERIFY(harness.window()->isVisible());
+    QCOMPARE(harness.window()->translationHistory().size(), 1);
+    QCOMPARE(harness.window()->translationHistory().text(0), source);
     if (!source.isEmpty()) {
-        QCOMPARE(page->requestedTexts(), QStringList{source});
-        QCOMPARE(box(QStringLiteral("plainTextEdit_translate"))->toPlainText(),
+        QCOMPARE(harness.page()->requestedTexts(), QStringList{source});
+        QCOMPARE(harness.textBox(QStringLiteral("plainTextEdit_translate"))->toPlainText(),
                  QStringLiteral("translated"));
     }
 }
@@ -182,30 +150,31 @@ void TestMainWindowHotkey::releasesDuringACaptureAreForgotten()
 {
     // The capture's translation waits on a slow page; two more releases come
     // in meanwhile, as they would while the user keeps tapping.
-    page->enqueue(PageServer::Response::page(translatedPage, 200, 1200));
+    harness.page()->enqueue(PageServer::Response::page(translatedPage, 200, 1200));
     int countDuringCapture = -1;
     const QMetaObject::Connection duringCapture =
-        connect(page.get(), &PageServer::requestReceived, this, [&] {
+        connect(harness.page(), &PageServer::requestReceived, this, [&] {
             if (countDuringCapture >= 0)
                 return;
             release(2);
-            countDuringCapture = window->pendingControlReleases();
+            countDuringCapture = harness.window()->pendingControlReleases();
         });
     const auto disconnectAtEnd = qScopeGuard([&] { disconnect(duringCapture); });
 
     setClipboard(QStringLiteral("first"));
     release(2);
-    QTRY_COMPARE_WITH_TIMEOUT(window->pendingControlReleases(), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.window()->pendingControlReleases(), 0, 5000);
     QCOMPARE(countDuringCapture, 4);
-    QCOMPARE(box(QStringLiteral("plainTextEdit_source"))->toPlainText(), QStringLiteral("first"));
+    QCOMPARE(harness.textBox(QStringLiteral("plainTextEdit_source"))->toPlainText(),
+             QStringLiteral("first"));
 
     // A capture armed by the forgotten releases would have fired during the
     // slow page or shortly after; a fresh capture shows what was requested.
     setClipboard(QStringLiteral("second"));
     release(2);
-    QTRY_COMPARE_WITH_TIMEOUT(window->pendingControlReleases(), 0, 5000);
-    QCOMPARE(page->requestedTexts(), (QStringList{"first", "second"}));
-    QCOMPARE(window->translationHistory().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.window()->pendingControlReleases(), 0, 5000);
+    QCOMPARE(harness.page()->requestedTexts(), (QStringList{"first", "second"}));
+    QCOMPARE(harness.window()->translationHistory().size(), 2);
 }
 
 void TestMainWindowHotkey::ownActiveWindowCopiesFromTheFocusedBox_data()
@@ -226,49 +195,49 @@ void TestMainWindowHotkey::ownActiveWindowCopiesFromTheFocusedBox()
     QFETCH(QString, focused);
     QFETCH(QString, captured);
 
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    if (!window->isActiveWindow())
+    harness.window()->show();
+    harness.window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(harness.window()));
+    if (!harness.window()->isActiveWindow())
         QSKIP("the platform cannot make the window active");
     QTRY_VERIFY(firstFocusDone);
 
-    for (QPlainTextEdit *edit : {box(QStringLiteral("plainTextEdit_source")),
-                                 box(QStringLiteral("plainTextEdit_translate"))}) {
+    for (QPlainTextEdit *edit : {harness.textBox(QStringLiteral("plainTextEdit_source")),
+                                 harness.textBox(QStringLiteral("plainTextEdit_translate"))}) {
         edit->setPlainText(QStringLiteral("before selected part after"));
         QTextCursor cursor = edit->textCursor();
         cursor.setPosition(7);
         cursor.setPosition(20, QTextCursor::KeepAnchor);
         edit->setTextCursor(cursor);
     }
-    auto *target = window->findChild<QWidget *>(focused);
+    auto *target = harness.window()->findChild<QWidget *>(focused);
     QVERIFY(target);
     target->setFocus(Qt::OtherFocusReason);
     QTRY_VERIFY(target->hasFocus());
     setClipboard(QStringLiteral("on the clipboard"));
 
     release(2);
-    QTRY_COMPARE_WITH_TIMEOUT(window->pendingControlReleases(), 0, 5000);
-    QCOMPARE(box(QStringLiteral("plainTextEdit_source"))->toPlainText(), captured);
-    QCOMPARE(page->requestedTexts(), QStringList{captured});
-    QVERIFY(box(QStringLiteral("plainTextEdit_source"))->hasFocus());
+    QTRY_COMPARE_WITH_TIMEOUT(harness.window()->pendingControlReleases(), 0, 5000);
+    QCOMPARE(harness.textBox(QStringLiteral("plainTextEdit_source"))->toPlainText(), captured);
+    QCOMPARE(harness.page()->requestedTexts(), QStringList{captured});
+    QVERIFY(harness.textBox(QStringLiteral("plainTextEdit_source"))->hasFocus());
 }
 
 void TestMainWindowHotkey::captureBringsTheWindowBackFromTheTray()
 {
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    window->close();
-    QVERIFY(!window->isVisible());
-    QVERIFY(window->systemTrayIcon()->isVisible());
+    harness.window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(harness.window()));
+    harness.window()->close();
+    QVERIFY(!harness.window()->isVisible());
+    QVERIFY(harness.window()->systemTrayIcon()->isVisible());
 
     setClipboard(QStringLiteral("from the tray"));
     release(2);
-    QTRY_COMPARE_WITH_TIMEOUT(window->pendingControlReleases(), 0, 5000);
-    QVERIFY(window->isVisible());
-    QVERIFY(!window->isMinimized());
-    QVERIFY(!window->systemTrayIcon()->isVisible());
-    QCOMPARE(box(QStringLiteral("plainTextEdit_source"))->toPlainText(),
+    QTRY_COMPARE_WITH_TIMEOUT(harness.window()->pendingControlReleases(), 0, 5000);
+    QVERIFY(harness.window()->isVisible());
+    QVERIFY(!harness.window()->isMinimized());
+    QVERIFY(!harness.window()->systemTrayIcon()->isVisible());
+    QCOMPARE(harness.textBox(QStringLiteral("plainTextEdit_source"))->toPlainText(),
              QStringLiteral("from the tray"));
 }
 

@@ -1,7 +1,6 @@
 #include "mainwindow/mainwindow.h"
-#include "support/pageserver.h"
-#include "support/peerserver.h"
 #include "support/portblocker.h"
+#include "support/windowharness.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -36,11 +35,6 @@ const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "Germ
 const QStringList connectionRow = {"pushButton_connect", "pushButton_disconnect", "label_ip",
                                    "lineEdit_ip",        "label_arrow",           "label_port",
                                    "lineEdit_port"};
-
-QString dataDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-}
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -123,27 +117,24 @@ void TestMainWindowShell::initTestCase()
     QVERIFY(deadPort->isActive());
     // The data directory is made with a single-level mkdir, as on a desktop
     // where the parent always exists.
-    QVERIFY(QDir().mkpath(QFileInfo(dataDirectory()).absolutePath()));
+    QVERIFY(QDir().mkpath(QFileInfo(WindowHarness::dataDirectory()).absolutePath()));
 }
 
 void TestMainWindowShell::init()
 {
-    QDir(dataDirectory()).removeRecursively();
-    QVERIFY(QDir().mkpath(dataDirectory()));
+    WindowHarness::removeDataDirectory();
+    QVERIFY(QDir().mkpath(WindowHarness::dataDirectory()));
 }
 
 void TestMainWindowShell::cleanup()
 {
-    QDir(dataDirectory()).removeRecursively();
+    WindowHarness::removeDataDirectory();
 }
 
 std::unique_ptr<MainWindow> TestMainWindowShell::makeWindow(const QString &locale)
 {
-    Endpoints endpoints;
-    endpoints.serverHost = QStringLiteral("127.0.0.1");
-    endpoints.serverPort = QString::number(deadPort->port());
-    endpoints.webPage = QUrl(QStringLiteral("http://127.0.0.1:%1/m").arg(deadPort->port()));
-    return std::unique_ptr<MainWindow>(new MainWindow(locale, nullptr, endpoints));
+    return std::make_unique<MainWindow>(locale, nullptr,
+                                        WindowHarness::refusingEndpoints(deadPort->port()));
 }
 
 void TestMainWindowShell::objectNamesAndClasses_data()
@@ -523,18 +514,11 @@ void TestMainWindowShell::connectionRowNeverVisible()
     // With a live server and page the link comes up, the window relabels,
     // announces itself and translates the welcome text; none of that may
     // bring the row back.
-    PeerServer peer;
-    QVERIFY(peer.listen());
-    PageServer page;
-    QVERIFY(page.listen());
-    page.setDefaultResponse(
-        PageServer::Response::page("<html><body><div class=\"result-container\">Hallo</div>"
-                                   "</body></html>"));
-    Endpoints endpoints;
-    endpoints.serverHost = peer.host();
-    endpoints.serverPort = QString::number(peer.port());
-    endpoints.webPage = page.url();
-    MainWindow window(QStringLiteral("en_US"), nullptr, endpoints);
+    WindowHarness live;
+    QVERIFY(live.startPeer());
+    QVERIFY(live.startPage("<html><body><div class=\"result-container\">Hallo</div>"
+                           "</body></html>"));
+    MainWindow &window = *live.openWindow(QStringLiteral("en_US"));
 
     auto rowHidden = [&window] {
         for (const QString &name : connectionRow) {
@@ -549,8 +533,8 @@ void TestMainWindowShell::connectionRowNeverVisible()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(rowHidden());
 
-    QVERIFY(peer.waitForConnections(1));
-    QTRY_VERIFY(page.requestCount() >= 1);
+    QVERIFY(live.peer()->waitForConnections(1));
+    QTRY_VERIFY(live.page()->requestCount() >= 1);
     auto *result = child<QPlainTextEdit>(&window, "plainTextEdit_translate");
     QTRY_VERIFY(!result->toPlainText().isEmpty());
     QVERIFY(rowHidden());
@@ -644,7 +628,7 @@ void TestMainWindowShell::configLoadsExactLines()
     QFETCH(QString, clear);
     QFETCH(QString, translate);
 
-    QVERIFY(writeBytes(dataDirectory() + QStringLiteral("/config.txt"), content));
+    QVERIFY(writeBytes(WindowHarness::dataDirectory() + QStringLiteral("/config.txt"), content));
     const auto window = makeWindow();
     QCOMPARE(window->displayTextTable().lines(), lines);
     QCOMPARE(window->windowTitle(), title);
@@ -654,18 +638,18 @@ void TestMainWindowShell::configLoadsExactLines()
 
 void TestMainWindowShell::missingDataDirectoryIsCreated()
 {
-    QDir(dataDirectory()).removeRecursively();
-    QVERIFY(!QFileInfo::exists(dataDirectory()));
+    WindowHarness::removeDataDirectory();
+    QVERIFY(!QFileInfo::exists(WindowHarness::dataDirectory()));
 
     const auto window = makeWindow();
-    QVERIFY(QFileInfo(dataDirectory()).isDir());
+    QVERIFY(QFileInfo(WindowHarness::dataDirectory()).isDir());
     QVERIFY(window->displayTextTable().lines().isEmpty());
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillora Pro"));
     QCOMPARE(child<QPushButton>(window.get(), "pushButton_clear")->text(), QStringLiteral("clear"));
     QCOMPARE(child<QPushButton>(window.get(), "pushButton_translate")->text(),
              QStringLiteral("Translate"));
     // Starting writes nothing of its own into the new directory.
-    QVERIFY(QDir(dataDirectory()).entryList(QDir::Files).isEmpty());
+    QVERIFY(QDir(WindowHarness::dataDirectory()).entryList(QDir::Files).isEmpty());
 }
 
 void TestMainWindowShell::closeHidesToTray()

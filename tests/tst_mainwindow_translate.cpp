@@ -1,20 +1,15 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/translationhistory.h"
 #include "net/clientstuff.h"
-#include "support/pageserver.h"
-#include "support/peerserver.h"
+#include "support/windowharness.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QUrlQuery>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -41,11 +36,6 @@ QString queryItem(const QString &requestLine, const QString &key)
     const QString target = requestLine.section(QLatin1Char(' '), 1, 1);
     const QUrlQuery query(QUrl(target).query(QUrl::FullyEncoded));
     return query.queryItemValue(key, QUrl::FullyDecoded);
-}
-
-void cleanDataDirectory()
-{
-    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
 }
 
 } // namespace
@@ -106,15 +96,10 @@ private:
     QStringList newRequestedTexts() const;
     QStringList newPeerTexts() const;
 
-    QPlainTextEdit *sourceBox() const;
-    QPlainTextEdit *resultBox() const;
     QComboBox *box(const char *name) const;
-    WaitingSpinnerWidget *spinner() const;
     TranslationHistory &writableHistory() const;
 
-    std::unique_ptr<PageServer> page;
-    std::unique_ptr<PeerServer> peer;
-    std::unique_ptr<MainWindow> window;
+    WindowHarness harness;
     int firstRequest = 0;
     int firstPeerText = 0;
 };
@@ -127,59 +112,38 @@ void TestMainWindowTranslate::initTestCase()
 
 void TestMainWindowTranslate::init()
 {
-    cleanDataDirectory();
-    page = std::make_unique<PageServer>();
-    QVERIFY(page->listen());
-    page->setDefaultResponse(PageServer::Response::page(resultPage(welcomeAnswer)));
-    peer = std::make_unique<PeerServer>();
+    WindowHarness::removeDataDirectory();
+    QVERIFY(harness.startPage(resultPage(welcomeAnswer)));
     firstRequest = 0;
     firstPeerText = 0;
 }
 
 void TestMainWindowTranslate::cleanup()
 {
-    window.reset();
-    peer.reset();
-    page.reset();
-    cleanDataDirectory();
+    harness.stop();
 }
 
 void TestMainWindowTranslate::startLinkedWindow()
 {
-    QVERIFY(peer->listen());
-    Endpoints endpoints;
-    endpoints.webPage = page->url();
-    endpoints.serverHost = peer->host();
-    endpoints.serverPort = QString::number(peer->port());
-    window = std::make_unique<MainWindow>(QStringLiteral("en_US"), nullptr, endpoints);
-    window->setWebTimeout(5000);
+    QVERIFY(harness.startPeer());
+    harness.openWindow(QStringLiteral("en_US"))->setWebTimeout(5000);
 
-    QVERIFY(peer->waitForTexts(2));
-    QTRY_COMPARE(page->requestCount(), 1);
-    QTRY_COMPARE(resultBox()->toPlainText(), welcomeAnswer);
-    QVERIFY(!spinner()->isSpinning());
-    QVERIFY(window->channel()->getStatus());
-    firstRequest = page->requestCount();
-    firstPeerText = peer->allReceivedTexts().size();
+    QVERIFY(harness.peer()->waitForTexts(2));
+    QTRY_COMPARE(harness.page()->requestCount(), 1);
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), welcomeAnswer);
+    QVERIFY(!harness.spinner()->isSpinning());
+    QVERIFY(harness.window()->channel()->getStatus());
+    firstRequest = harness.page()->requestCount();
+    firstPeerText = harness.peer()->allReceivedTexts().size();
     QCOMPARE(firstPeerText, 2);
 }
 
 void TestMainWindowTranslate::startUnlinkedWindow()
 {
-    // A port that was free a moment ago refuses connections on loopback.
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 closedPort = probe.serverPort();
-    probe.close();
-
-    Endpoints endpoints;
-    endpoints.webPage = page->url();
-    endpoints.serverHost = QStringLiteral("127.0.0.1");
-    endpoints.serverPort = QString::number(closedPort);
-    window = std::make_unique<MainWindow>(QStringLiteral("en_US"), nullptr, endpoints);
-    window->setWebTimeout(5000);
+    QVERIFY(harness.openWindowWithoutServer(QStringLiteral("en_US")));
+    harness.window()->setWebTimeout(5000);
     firstRequest = 0;
-    QVERIFY(!window->channel()->getStatus());
+    QVERIFY(!harness.window()->channel()->getStatus());
 }
 
 void TestMainWindowTranslate::setLanguages(const QString &sourceName, const QString &targetName)
@@ -194,55 +158,40 @@ void TestMainWindowTranslate::setLanguages(const QString &sourceName, const QStr
 
 void TestMainWindowTranslate::translate()
 {
-    QVERIFY(QMetaObject::invokeMethod(window.get(), "on_pushButton_translate_clicked"));
+    QVERIFY(QMetaObject::invokeMethod(harness.window(), "on_pushButton_translate_clicked"));
 }
 
 void TestMainWindowTranslate::setLimitThroughPeer(int limit)
 {
-    peer->sendText(limitMessage + QString::number(limit));
-    QTRY_COMPARE(window->currentTranslationLimit(), limit);
+    harness.peer()->sendText(limitMessage + QString::number(limit));
+    QTRY_COMPARE(harness.window()->currentTranslationLimit(), limit);
 }
 
 QStringList TestMainWindowTranslate::newRequestLines() const
 {
-    return page->requestLines().mid(firstRequest);
+    return harness.page()->requestLines().mid(firstRequest);
 }
 
 QStringList TestMainWindowTranslate::newRequestedTexts() const
 {
-    return page->requestedTexts().mid(firstRequest);
+    return harness.page()->requestedTexts().mid(firstRequest);
 }
 
 QStringList TestMainWindowTranslate::newPeerTexts() const
 {
-    return peer->allReceivedTexts().mid(firstPeerText);
-}
-
-QPlainTextEdit *TestMainWindowTranslate::sourceBox() const
-{
-    return window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_source"));
-}
-
-QPlainTextEdit *TestMainWindowTranslate::resultBox() const
-{
-    return window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_translate"));
+    return harness.peer()->allReceivedTexts().mid(firstPeerText);
 }
 
 QComboBox *TestMainWindowTranslate::box(const char *name) const
 {
-    return window->findChild<QComboBox *>(QLatin1String(name));
-}
-
-WaitingSpinnerWidget *TestMainWindowTranslate::spinner() const
-{
-    return window->findChild<WaitingSpinnerWidget *>();
+    return harness.comboBox(QLatin1String(name));
 }
 
 TranslationHistory &TestMainWindowTranslate::writableHistory() const
 {
     // Only a history step sets the browsing flag, and it runs the action at
     // once; the flag's own rule is tested by setting it directly.
-    return const_cast<TranslationHistory &>(window->translationHistory());
+    return const_cast<TranslationHistory &>(harness.window()->translationHistory());
 }
 
 void TestMainWindowTranslate::piecesAreFetchedInOrderAndJoined_data()
@@ -272,16 +221,16 @@ void TestMainWindowTranslate::piecesAreFetchedInOrderAndJoined()
     QStringList answers;
     for (int i = 0; i < pieces.size(); ++i) {
         answers.append(QStringLiteral("<%1>").arg(i));
-        page->enqueue(PageServer::Response::page(resultPage(answers.last())));
+        harness.page()->enqueue(PageServer::Response::page(resultPage(answers.last())));
     }
-    sourceBox()->setPlainText(text);
-    spinner()->start();
+    harness.sourceBox()->setPlainText(text);
+    harness.spinner()->start();
 
     CHECKED(translate());
 
     QCOMPARE(newRequestedTexts(), pieces);
-    QCOMPARE(resultBox()->toPlainText(), answers.join(QString()));
-    QVERIFY(!spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), answers.join(QString()));
+    QVERIFY(!harness.spinner()->isSpinning());
     QCOMPARE(newPeerTexts(), QStringList());
 }
 
@@ -315,13 +264,13 @@ void TestMainWindowTranslate::surrogatePairsStayWhole()
     QFETCH(QStringList, pieces);
 
     CHECKED(startLinkedWindow());
-    if (limit != window->currentTranslationLimit())
+    if (limit != harness.window()->currentTranslationLimit())
         CHECKED(setLimitThroughPeer(limit));
     // The page echoes every piece, so a halved pair would come back as a
     // replacement character.
     for (const QString &piece : pieces)
-        page->enqueue(PageServer::Response::page(resultPage(piece)));
-    sourceBox()->setPlainText(text);
+        harness.page()->enqueue(PageServer::Response::page(resultPage(piece)));
+    harness.sourceBox()->setPlainText(text);
 
     CHECKED(translate());
 
@@ -329,29 +278,30 @@ void TestMainWindowTranslate::surrogatePairsStayWhole()
     QCOMPARE(requested, pieces);
     for (const QString &piece : requested)
         QVERIFY(!piece.contains(replacementCharacter));
-    const QString shown = resultBox()->toPlainText();
+    const QString shown = harness.resultBox()->toPlainText();
     QCOMPARE(shown, pieces.join(QString()));
     QVERIFY(!shown.contains(replacementCharacter));
-    QCOMPARE(window->translationHistory().text(window->translationHistory().size() - 1),
+    QCOMPARE(harness.window()->translationHistory().text(
+                 harness.window()->translationHistory().size() - 1),
              pieces.join(QString()));
 }
 
 void TestMainWindowTranslate::emptySourceBox()
 {
     CHECKED(startLinkedWindow());
-    const int entries = window->translationHistory().size();
-    sourceBox()->setPlainText(QString());
-    resultBox()->setPlainText(QStringLiteral("old result"));
-    spinner()->start();
+    const int entries = harness.window()->translationHistory().size();
+    harness.sourceBox()->setPlainText(QString());
+    harness.resultBox()->setPlainText(QStringLiteral("old result"));
+    harness.spinner()->start();
 
     CHECKED(translate());
 
-    QCOMPARE(page->requestCount(), firstRequest);
-    QCOMPARE(window->translationHistory().size(), entries + 1);
-    QCOMPARE(window->translationHistory().text(entries), QString());
-    QCOMPARE(window->translationHistory().position(), entries);
-    QCOMPARE(resultBox()->toPlainText(), QString());
-    QVERIFY(!spinner()->isSpinning());
+    QCOMPARE(harness.page()->requestCount(), firstRequest);
+    QCOMPARE(harness.window()->translationHistory().size(), entries + 1);
+    QCOMPARE(harness.window()->translationHistory().text(entries), QString());
+    QCOMPARE(harness.window()->translationHistory().position(), entries);
+    QCOMPARE(harness.resultBox()->toPlainText(), QString());
+    QVERIFY(!harness.spinner()->isSpinning());
     QCOMPARE(newPeerTexts(), QStringList());
 }
 
@@ -381,25 +331,25 @@ void TestMainWindowTranslate::limitAppliesToHistoryRequestsAndFallback()
     CHECKED(startLinkedWindow());
     CHECKED(setLanguages(QStringLiteral("Detect language"), QStringLiteral("German")));
     CHECKED(setLimitThroughPeer(limit));
-    sourceBox()->setPlainText(text);
+    harness.sourceBox()->setPlainText(text);
 
     // The web page answers: the requests and the history carry the cut text.
     for (const QString &piece : {cut.left(1800), cut.mid(1800)}) {
         if (!piece.isEmpty())
-            page->enqueue(PageServer::Response::page(resultPage(piece.toUpper())));
+            harness.page()->enqueue(PageServer::Response::page(resultPage(piece.toUpper())));
     }
     CHECKED(translate());
     QCOMPARE(newRequestedTexts().join(QString()), cut);
-    QCOMPARE(resultBox()->toPlainText(), cut.toUpper());
-    const TranslationHistory &history = window->translationHistory();
+    QCOMPARE(harness.resultBox()->toPlainText(), cut.toUpper());
+    const TranslationHistory &history = harness.window()->translationHistory();
     QCOMPARE(history.text(history.size() - 1), cut);
 
     // The web page fails: the server gets the cut text.
-    const int textsBefore = peer->allReceivedTexts().size();
-    page->enqueue(PageServer::Response::page(QByteArray(), 500));
+    const int textsBefore = harness.peer()->allReceivedTexts().size();
+    harness.page()->enqueue(PageServer::Response::page(QByteArray(), 500));
     CHECKED(translate());
-    QVERIFY(peer->waitForTexts(textsBefore + 1));
-    QCOMPARE(peer->allReceivedTexts().mid(textsBefore),
+    QVERIFY(harness.peer()->waitForTexts(textsBefore + 1));
+    QCOMPARE(harness.peer()->allReceivedTexts().mid(textsBefore),
              QStringList{QStringLiteral("auto~de~") + cut});
     QCOMPARE(history.text(history.size() - 1), cut);
 }
@@ -422,23 +372,23 @@ void TestMainWindowTranslate::failedPieceHandsWholeTextToServer()
     CHECKED(startLinkedWindow());
     CHECKED(setLanguages(QStringLiteral("English"), QStringLiteral("French")));
     const QString text = repeated('a', 1800) + QStringLiteral("second piece");
-    sourceBox()->setPlainText(text);
-    resultBox()->setPlainText(QStringLiteral("old result"));
-    page->enqueue(PageServer::Response::page(resultPage(QStringLiteral("FIRST"))));
-    page->enqueue(failure);
+    harness.sourceBox()->setPlainText(text);
+    harness.resultBox()->setPlainText(QStringLiteral("old result"));
+    harness.page()->enqueue(PageServer::Response::page(resultPage(QStringLiteral("FIRST"))));
+    harness.page()->enqueue(failure);
 
     CHECKED(translate());
 
     QCOMPARE(newRequestedTexts(),
              (QStringList{repeated('a', 1800), QStringLiteral("second piece")}));
-    QVERIFY(peer->waitForTexts(firstPeerText + 1));
+    QVERIFY(harness.peer()->waitForTexts(firstPeerText + 1));
     QCOMPARE(newPeerTexts(), QStringList{QStringLiteral("en~fr~") + text});
-    QCOMPARE(resultBox()->toPlainText(), QStringLiteral("old result"));
-    QVERIFY(spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("old result"));
+    QVERIFY(harness.spinner()->isSpinning());
 
-    peer->sendText(QStringLiteral("la traduction"));
-    QTRY_COMPARE(resultBox()->toPlainText(), QStringLiteral("la traduction"));
-    QVERIFY(!spinner()->isSpinning());
+    harness.peer()->sendText(QStringLiteral("la traduction"));
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("la traduction"));
+    QVERIFY(!harness.spinner()->isSpinning());
 }
 
 void TestMainWindowTranslate::tildeIsSentUnescaped()
@@ -446,13 +396,13 @@ void TestMainWindowTranslate::tildeIsSentUnescaped()
     CHECKED(startLinkedWindow());
     CHECKED(setLanguages(QStringLiteral("Detect language"), QStringLiteral("German")));
     const QString text = QStringLiteral("~a~~b~ \\~\nc~");
-    sourceBox()->setPlainText(text);
-    page->enqueue(PageServer::Response::page(QByteArray(), 500));
+    harness.sourceBox()->setPlainText(text);
+    harness.page()->enqueue(PageServer::Response::page(QByteArray(), 500));
 
     CHECKED(translate());
 
     QCOMPARE(newRequestedTexts(), QStringList{text});
-    QVERIFY(peer->waitForTexts(firstPeerText + 1));
+    QVERIFY(harness.peer()->waitForTexts(firstPeerText + 1));
     QCOMPARE(newPeerTexts(), QStringList{QStringLiteral("auto~de~") + text});
 }
 
@@ -473,39 +423,40 @@ void TestMainWindowTranslate::fallbackWithLinkDown()
     CHECKED(startLinkedWindow());
     // No reconnection may bring the link back, nor a refused attempt stop the
     // spinner, while the action runs.
-    window->setReconnectInterval(3600 * 1000);
-    peer->stopListening();
-    peer->closeAllConnections();
-    QTRY_VERIFY(!window->channel()->getStatus());
+    harness.window()->setReconnectInterval(3600 * 1000);
+    harness.peer()->stopListening();
+    harness.peer()->closeAllConnections();
+    QTRY_VERIFY(!harness.window()->channel()->getStatus());
 
     for (int i = 0; i < answeredPieces; ++i)
-        page->enqueue(PageServer::Response::page(resultPage(QStringLiteral("piece"))));
-    page->enqueue(PageServer::Response::page(QByteArray(), 500));
-    sourceBox()->setPlainText(text);
-    resultBox()->setPlainText(QStringLiteral("old result"));
+        harness.page()->enqueue(PageServer::Response::page(resultPage(QStringLiteral("piece"))));
+    harness.page()->enqueue(PageServer::Response::page(QByteArray(), 500));
+    harness.sourceBox()->setPlainText(text);
+    harness.resultBox()->setPlainText(QStringLiteral("old result"));
 
     CHECKED(translate());
 
     QCOMPARE(newRequestLines().size(), answeredPieces + 1);
-    QCOMPARE(resultBox()->toPlainText(), failureText);
-    QVERIFY(!spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), failureText);
+    QVERIFY(!harness.spinner()->isSpinning());
     QCOMPARE(newPeerTexts(), QStringList());
 }
 
 void TestMainWindowTranslate::serverMessageDuringFetch()
 {
     CHECKED(startLinkedWindow());
-    page->enqueue(PageServer::Response::page(resultPage(QStringLiteral("web result")), 200, 800));
-    connect(page.get(), &PageServer::requestReceived, peer.get(),
-            [this] { peer->sendText(QStringLiteral("server text")); });
+    harness.page()->enqueue(
+        PageServer::Response::page(resultPage(QStringLiteral("web result")), 200, 800));
+    connect(harness.page(), &PageServer::requestReceived, harness.peer(),
+            [this] { harness.peer()->sendText(QStringLiteral("server text")); });
     bool actionReturned = false;
     QStringList shown;
     QList<bool> shownAfterReturn;
-    connect(resultBox(), &QPlainTextEdit::textChanged, this, [&] {
-        shown.append(resultBox()->toPlainText());
+    connect(harness.resultBox(), &QPlainTextEdit::textChanged, this, [&] {
+        shown.append(harness.resultBox()->toPlainText());
         shownAfterReturn.append(actionReturned);
     });
-    sourceBox()->setPlainText(QStringLiteral("some text"));
+    harness.sourceBox()->setPlainText(QStringLiteral("some text"));
 
     CHECKED(translate());
     actionReturned = true;
@@ -518,8 +469,8 @@ void TestMainWindowTranslate::serverMessageDuringFetch()
     }
     QCOMPARE(shown, (QStringList{QStringLiteral("server text"), QStringLiteral("web result")}));
     QVERIFY(!shownAfterReturn.contains(true));
-    QCOMPARE(resultBox()->toPlainText(), QStringLiteral("web result"));
-    QVERIFY(!spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("web result"));
+    QVERIFY(!harness.spinner()->isSpinning());
 }
 
 void TestMainWindowTranslate::buttonsRunTheAction_data()
@@ -535,25 +486,26 @@ void TestMainWindowTranslate::buttonsRunTheAction()
     QFETCH(QString, button);
 
     CHECKED(startLinkedWindow());
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    const int entries = window->translationHistory().size();
+    harness.window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(harness.window()));
+    const int entries = harness.window()->translationHistory().size();
     CHECKED(setLanguages(QStringLiteral("English"), QStringLiteral("Spanish")));
-    sourceBox()->setPlainText(QStringLiteral("good morning"));
-    page->enqueue(PageServer::Response::page(resultPage(QStringLiteral("buenos d\u00edas"))));
-    spinner()->start();
+    harness.sourceBox()->setPlainText(QStringLiteral("good morning"));
+    harness.page()->enqueue(
+        PageServer::Response::page(resultPage(QStringLiteral("buenos d\u00edas"))));
+    harness.spinner()->start();
 
-    QTest::mouseClick(window->findChild<QPushButton *>(button), Qt::LeftButton);
+    QTest::mouseClick(harness.button(button), Qt::LeftButton);
 
-    QTRY_COMPARE(resultBox()->toPlainText(), QStringLiteral("buenos d\u00edas"));
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("buenos d\u00edas"));
     const QStringList lines = newRequestLines();
     QCOMPARE(lines.size(), 1);
     QCOMPARE(queryItem(lines.at(0), QStringLiteral("sl")), QStringLiteral("en"));
     QCOMPARE(queryItem(lines.at(0), QStringLiteral("tl")), QStringLiteral("es"));
     QCOMPARE(queryItem(lines.at(0), QStringLiteral("q")), QStringLiteral("good morning"));
-    QCOMPARE(window->translationHistory().size(), entries + 1);
-    QCOMPARE(window->translationHistory().text(entries), QStringLiteral("good morning"));
-    QVERIFY(!spinner()->isSpinning());
+    QCOMPARE(harness.window()->translationHistory().size(), entries + 1);
+    QCOMPARE(harness.window()->translationHistory().text(entries), QStringLiteral("good morning"));
+    QVERIFY(!harness.spinner()->isSpinning());
 }
 
 void TestMainWindowTranslate::languageCodesSent_data()
@@ -594,11 +546,11 @@ void TestMainWindowTranslate::languageCodesSent()
 
     CHECKED(startLinkedWindow());
     CHECKED(setLanguages(sourceName, targetName));
-    sourceBox()->setPlainText(QStringLiteral("x"));
+    harness.sourceBox()->setPlainText(QStringLiteral("x"));
 
     // Once through the web page, once through the companion server.
     CHECKED(translate());
-    page->enqueue(PageServer::Response::page(QByteArray(), 500));
+    harness.page()->enqueue(PageServer::Response::page(QByteArray(), 500));
     CHECKED(translate());
 
     const QStringList lines = newRequestLines();
@@ -608,27 +560,27 @@ void TestMainWindowTranslate::languageCodesSent()
         QCOMPARE(queryItem(line, QStringLiteral("sl")), sourceCode);
         QCOMPARE(queryItem(line, QStringLiteral("tl")), targetCode);
     }
-    QVERIFY(peer->waitForTexts(firstPeerText + 1));
+    QVERIFY(harness.peer()->waitForTexts(firstPeerText + 1));
     QCOMPARE(newPeerTexts(), QStringList{sourceCode + QLatin1Char('~') + targetCode + "~x"});
 }
 
 void TestMainWindowTranslate::firstEntryAtPositionZero()
 {
     CHECKED(startUnlinkedWindow());
-    QCOMPARE(window->translationHistory().size(), 0);
+    QCOMPARE(harness.window()->translationHistory().size(), 0);
     box("comboBoxFrom")->setCurrentIndex(3);
     box("comboBoxTo")->setCurrentIndex(7);
-    sourceBox()->setPlainText(QStringLiteral("T1"));
+    harness.sourceBox()->setPlainText(QStringLiteral("T1"));
 
     CHECKED(translate());
 
-    const TranslationHistory &history = window->translationHistory();
+    const TranslationHistory &history = harness.window()->translationHistory();
     QCOMPARE(history.size(), 1);
     QCOMPARE(history.position(), 0);
     QCOMPARE(history.text(0), QStringLiteral("T1"));
     QCOMPARE(history.from(0), 3);
     QCOMPARE(history.to(0), 7);
-    QCOMPARE(history.displayLanguage(0), window->currentDisplayLanguage());
+    QCOMPARE(history.displayLanguage(0), harness.window()->currentDisplayLanguage());
     QCOMPARE(newRequestedTexts(), QStringList{QStringLiteral("T1")});
 }
 
@@ -636,38 +588,38 @@ void TestMainWindowTranslate::hundredAndFirstEntryDropsTheOldest()
 {
     CHECKED(startUnlinkedWindow());
     for (int i = 1; i <= 101; ++i) {
-        sourceBox()->setPlainText(QStringLiteral("T%1").arg(i));
+        harness.sourceBox()->setPlainText(QStringLiteral("T%1").arg(i));
         CHECKED(translate());
     }
 
-    const TranslationHistory &history = window->translationHistory();
+    const TranslationHistory &history = harness.window()->translationHistory();
     QCOMPARE(history.size(), 100);
     QCOMPARE(history.position(), 99);
     QCOMPARE(history.text(0), QStringLiteral("T2"));
     QCOMPARE(history.text(99), QStringLiteral("T101"));
-    QCOMPARE(page->requestCount(), 101);
+    QCOMPARE(harness.page()->requestCount(), 101);
 }
 
 void TestMainWindowTranslate::browsingRecordsNothingOnce()
 {
     CHECKED(startUnlinkedWindow());
     for (const QString &text : {QStringLiteral("T1"), QStringLiteral("T2")}) {
-        sourceBox()->setPlainText(text);
+        harness.sourceBox()->setPlainText(text);
         CHECKED(translate());
     }
     writableHistory().setBrowsing(true);
-    sourceBox()->setPlainText(QStringLiteral("replayed"));
+    harness.sourceBox()->setPlainText(QStringLiteral("replayed"));
 
     CHECKED(translate());
 
-    const TranslationHistory &history = window->translationHistory();
+    const TranslationHistory &history = harness.window()->translationHistory();
     QCOMPARE(history.size(), 2);
     QCOMPARE(history.position(), 1);
     QVERIFY(!history.isBrowsing());
     // The replay itself is still translated.
     QCOMPARE(newRequestedTexts().constLast(), QStringLiteral("replayed"));
 
-    sourceBox()->setPlainText(QStringLiteral("T3"));
+    harness.sourceBox()->setPlainText(QStringLiteral("T3"));
     CHECKED(translate());
     QCOMPARE(history.size(), 3);
     QCOMPARE(history.text(2), QStringLiteral("T3"));
@@ -678,28 +630,28 @@ void TestMainWindowTranslate::clearEmptiesBothBoxesAndKeepsHistory()
 {
     CHECKED(startUnlinkedWindow());
     for (const QString &text : {QStringLiteral("T1"), QStringLiteral("T2")}) {
-        sourceBox()->setPlainText(text);
+        harness.sourceBox()->setPlainText(text);
         CHECKED(translate());
     }
     box("comboBoxFrom")->setCurrentIndex(5);
     box("comboBoxTo")->setCurrentIndex(9);
-    sourceBox()->setPlainText(QStringLiteral("typed"));
-    resultBox()->setPlainText(QStringLiteral("shown"));
-    spinner()->start();
+    harness.sourceBox()->setPlainText(QStringLiteral("typed"));
+    harness.resultBox()->setPlainText(QStringLiteral("shown"));
+    harness.spinner()->start();
 
-    QVERIFY(QMetaObject::invokeMethod(window.get(), "on_pushButton_clear_clicked"));
+    QVERIFY(QMetaObject::invokeMethod(harness.window(), "on_pushButton_clear_clicked"));
 
-    QCOMPARE(sourceBox()->toPlainText(), QString());
-    QCOMPARE(resultBox()->toPlainText(), QString());
-    const TranslationHistory &history = window->translationHistory();
+    QCOMPARE(harness.sourceBox()->toPlainText(), QString());
+    QCOMPARE(harness.resultBox()->toPlainText(), QString());
+    const TranslationHistory &history = harness.window()->translationHistory();
     QCOMPARE(history.size(), 2);
     QCOMPARE(history.text(0), QStringLiteral("T1"));
     QCOMPARE(history.text(1), QStringLiteral("T2"));
     QCOMPARE(history.position(), 1);
     QCOMPARE(box("comboBoxFrom")->currentIndex(), 5);
     QCOMPARE(box("comboBoxTo")->currentIndex(), 9);
-    QVERIFY(spinner()->isSpinning());
-    QCOMPARE(page->requestCount(), 2);
+    QVERIFY(harness.spinner()->isSpinning());
+    QCOMPARE(harness.page()->requestCount(), 2);
 }
 
 QTEST_MAIN(TestMainWindowTranslate)
