@@ -3,21 +3,15 @@
 // companion server's log shows what the client asked to have translated (the
 // translation page cannot be reached from the test machine).
 
+#include "support/controlreleasecounter.h"
 #include "support/endtoendsession.h"
+#include "support/fakekeyboard.h"
 
-#include <QEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 
 #include <memory>
-#include <utility>
-#include <vector>
-
-// Only the key symbol numbers here; Xlib itself comes at the end of the file,
-// where its macros (KeyRelease, None, ...) can no longer clash with Qt's names.
-#include <X11/keysym.h>
 
 namespace {
 
@@ -31,25 +25,6 @@ QString xclipOutput(const QString &selection)
     return EndToEndSession::run(QStringLiteral("xclip"),
                                 {QStringLiteral("-o"), QStringLiteral("-selection"), selection});
 }
-
-// Presses (true) and releases (false) keys through XTEST, exactly as given.
-bool fakeKeys(const std::vector<std::pair<unsigned long, bool>> &events);
-
-// Counts the releases of the Ctrl key that reach a widget.
-class ControlReleaseCounter : public QObject
-{
-public:
-    int releases = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyRelease &&
-            static_cast<QKeyEvent *>(event)->key() == Qt::Key_Control)
-            ++releases;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 } // namespace
 
@@ -118,11 +93,11 @@ bool TestX11Hotkey::ownPrimary(const QString &text)
 
 bool TestX11Hotkey::tap(const QString &key, int times)
 {
+    // xdotool cannot be used for the right Ctrl key: it presses the left one
+    // along with it, which is just what the hotkey counts.
     if (key == QLatin1String("Control_R")) {
-        std::vector<std::pair<unsigned long, bool>> events;
-        for (int i = 0; i < times; ++i)
-            events.insert(events.end(), {{XK_Control_R, true}, {XK_Control_R, false}});
-        return fakeKeys(events);
+        FakeKeyboard keyboard;
+        return keyboard.play(QStringLiteral("+Control_R -Control_R ").repeated(times));
     }
     // keydown and keyup separately: "xdotool key" makes two releases per tap
     // on Xvfb.
@@ -148,12 +123,8 @@ void TestX11Hotkey::twoLeftControlTapsTranslateThePrimarySelection()
     // The capture brought the client forward with the focus in the source
     // box: select all and copy there, with the right Ctrl key, which the
     // hotkey ignores.
-    QVERIFY(fakeKeys({{XK_Control_R, true},
-                      {XK_a, true},
-                      {XK_a, false},
-                      {XK_c, true},
-                      {XK_c, false},
-                      {XK_Control_R, false}}));
+    FakeKeyboard keyboard;
+    QVERIFY(keyboard.play(QStringLiteral("+Control_R a c -Control_R")));
     QTRY_COMPARE_WITH_TIMEOUT(xclipOutput(QStringLiteral("clipboard")), text, 10000);
 }
 
@@ -210,27 +181,3 @@ void TestX11Hotkey::keysStillReachAnotherClient()
 
 QTEST_MAIN(TestX11Hotkey)
 #include "tst_x11_hotkey.moc"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
-namespace {
-
-// xdotool cannot be used for the right Ctrl key: it presses the left one along
-// with it, which is just what the hotkey counts.
-bool fakeKeys(const std::vector<std::pair<unsigned long, bool>> &events)
-{
-    Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return false;
-    bool ok = true;
-    for (const auto &event : events) {
-        const KeyCode code = XKeysymToKeycode(display, event.first);
-        ok = ok && code != 0 && XTestFakeKeyEvent(display, code, event.second, CurrentTime);
-    }
-    XSync(display, False);
-    XCloseDisplay(display);
-    return ok;
-}
-
-} // namespace

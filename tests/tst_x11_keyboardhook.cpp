@@ -1,4 +1,6 @@
 #include "platform/keyboardhook.h"
+#include "support/controlreleasecounter.h"
+#include "support/fakekeyboard.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,83 +10,11 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-// Xlib after Qt, whose headers its macros would break; the two event-type
-// macros would also shadow QEvent's enumerators below.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-#undef KeyPress
-#undef KeyRelease
-
 #include <memory>
 
 namespace {
 
-// Types on the real keyboard of the X server through XTEST, as a user
-// would: the events pass through the server's input processing (and so
-// through RECORD) and go to whichever window has the focus. xdotool cannot
-// be used for this: asked for Control_R, it presses Control_L as well.
-class FakeKeyboard
-{
-public:
-    FakeKeyboard() : display(XOpenDisplay(nullptr)) {}
-    ~FakeKeyboard()
-    {
-        if (display != nullptr)
-            XCloseDisplay(display);
-    }
-    FakeKeyboard(const FakeKeyboard &) = delete;
-    FakeKeyboard &operator=(const FakeKeyboard &) = delete;
-
-    bool isOpen() const { return display != nullptr; }
-
-    // A script is a list of "+Keysym" (press) and "-Keysym" (release); a
-    // plain word types each of its letters. Every event is delayed by the
-    // server a little, so that they come with human gaps between them.
-    void play(const QString &script)
-    {
-        for (const QString &step : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            if (step.startsWith(QLatin1Char('+')) || step.startsWith(QLatin1Char('-'))) {
-                send(step.mid(1), step.startsWith(QLatin1Char('+')));
-                continue;
-            }
-            for (const QChar letter : step) {
-                send(letter, true);
-                send(letter, false);
-            }
-        }
-        XSync(display, False);
-    }
-
-private:
-    void send(const QString &keysymName, bool press)
-    {
-        const KeySym keysym = XStringToKeysym(keysymName.toLatin1().constData());
-        const KeyCode key = XKeysymToKeycode(display, keysym);
-        QVERIFY2(key != 0, qPrintable(keysymName));
-        XTestFakeKeyEvent(display, key, press ? True : False, 5);
-    }
-
-    Display *display;
-};
-
 const QString leftTap = QStringLiteral("+Control_L -Control_L");
-
-// Counts the releases of a Ctrl key that the toolkit delivers to a widget.
-class ControlReleaseCounter : public QObject
-{
-public:
-    int releases = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyRelease &&
-            static_cast<QKeyEvent *>(event)->key() == Qt::Key_Control)
-            ++releases;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 } // namespace
 
@@ -146,7 +76,7 @@ void X11KeyboardHookTest::reportsLeftControlReleases()
 
     // The recorded events arrive in order, so once the closing tap is
     // reported every earlier event has been seen: a surplus shows up here.
-    keyboard->play(script + QLatin1Char(' ') + leftTap);
+    QVERIFY(keyboard->play(script + QLatin1Char(' ') + leftTap));
     QTRY_COMPARE(calls, reports + 1);
 }
 
@@ -164,7 +94,7 @@ void X11KeyboardHookTest::keysStillReachTheFocusedWindow()
     QVERIFY(QTest::qWaitForWindowActive(&edit));
     edit.setFocus();
 
-    keyboard->play(QStringLiteral("quillora ") + leftTap + QLatin1Char(' ') + leftTap);
+    QVERIFY(keyboard->play(QStringLiteral("quillora ") + leftTap + QLatin1Char(' ') + leftTap));
 
     QTRY_COMPARE(edit.text(), QStringLiteral("quillora"));
     QTRY_COMPARE(counter.releases, 2);
@@ -180,12 +110,12 @@ void X11KeyboardHookTest::removedHookReportsNothing()
     QVERIFY(removed->isInstalled());
     QVERIFY(remaining->isInstalled());
 
-    keyboard->play(leftTap);
+    QVERIFY(keyboard->play(leftTap));
     QTRY_COMPARE(removedCalls, 1);
     QTRY_COMPARE(remainingCalls, 1);
 
     removed.reset();
-    keyboard->play(leftTap + QLatin1Char(' ') + leftTap);
+    QVERIFY(keyboard->play(leftTap + QLatin1Char(' ') + leftTap));
     QTRY_COMPARE(remainingCalls, 3);
     QCOMPARE(removedCalls, 1);
 }
