@@ -1,5 +1,7 @@
 #include "clientstuff.h"
 
+#include "servervocabulary.h"
+
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -126,7 +128,7 @@ void ClientStuff::readyRead()
             decoder.append(chunk, got);
             continue;
         }
-        if (text == QLatin1String("0")) {
+        if (text == ServerVocabulary::closeLink()) {
             text = QStringLiteral("Connection closed");
             closeConnection();
         }
