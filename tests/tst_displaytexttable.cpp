@@ -1,29 +1,10 @@
 #include "mainwindow/displaytexttable.h"
+#include "support/filebytes.h"
 #include "support/filesizelimit.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class TestDisplayTextTable : public QObject
 {
@@ -166,7 +147,7 @@ void TestDisplayTextTable::loadAtStartup()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
 
-    QVERIFY(writeBytes(configPath, bytes));
+    QVERIFY(FileBytes::write(configPath, bytes));
     DisplayTextTable table;
     table.loadAtStartup(configPath);
     QCOMPARE(table.lines(), lines);
@@ -206,7 +187,7 @@ void TestDisplayTextTable::reload()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
 
-    QVERIFY(writeBytes(configPath, bytes));
+    QVERIFY(FileBytes::write(configPath, bytes));
     DisplayTextTable table;
     table.setLines({QStringLiteral("stale=line")});
     table.reload(configPath);
@@ -242,14 +223,14 @@ void TestDisplayTextTable::writeFileKeepsBytes()
     QFETCH(QByteArray, bytes);
 
     QVERIFY(DisplayTextTable::writeFile(configPath, content));
-    QCOMPARE(readBytes(configPath), bytes);
+    QCOMPARE(FileBytes::read(configPath), bytes);
 }
 
 void TestDisplayTextTable::writeFileReplacesLongerFile()
 {
-    QVERIFY(writeBytes(configPath, QByteArray(4096, 'x')));
+    QVERIFY(FileBytes::write(configPath, QByteArray(4096, 'x')));
     QVERIFY(DisplayTextTable::writeFile(configPath, QStringLiteral("clear=Effacer\n")));
-    QCOMPARE(readBytes(configPath), QByteArray("clear=Effacer\n"));
+    QCOMPARE(FileBytes::read(configPath), QByteArray("clear=Effacer\n"));
 }
 
 void TestDisplayTextTable::writeIntoMissingDirectoryFails()
@@ -264,7 +245,7 @@ void TestDisplayTextTable::failedWriteKeepsPreviousFile()
     QVERIFY(own.isValid());
     const QString path = own.filePath(QStringLiteral("config.txt"));
     const QByteArray previous("app_name1=Quillora\r\nclear=Effacer\r\n");
-    QVERIFY(writeBytes(path, previous));
+    QVERIFY(FileBytes::write(path, previous));
 
     bool capped = false;
     bool written = false;
@@ -278,7 +259,7 @@ void TestDisplayTextTable::failedWriteKeepsPreviousFile()
     }
     QVERIFY(capped);
     QVERIFY(!written);
-    QCOMPARE(readBytes(path), previous);
+    QCOMPARE(FileBytes::read(path), previous);
     QCOMPARE(QDir(own.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("config.txt")});
 

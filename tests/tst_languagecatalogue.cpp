@@ -1,29 +1,10 @@
 #include "mainwindow/languagecatalogue.h"
+#include "support/filebytes.h"
 #include "support/filesizelimit.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class TestLanguageCatalogue : public QObject
 {
@@ -347,7 +328,7 @@ void TestLanguageCatalogue::readFileWithCrLf()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("from_to.db");
-    QVERIFY(writeBytes(path, "3\r\n0\r\n5\r\nrest is never read\r\n"));
+    QVERIFY(FileBytes::write(path, "3\r\n0\r\n5\r\nrest is never read\r\n"));
 
     LanguageCatalogue::Selection selection;
     QVERIFY(LanguageCatalogue::readSelectionFile(path, &selection));
@@ -367,7 +348,7 @@ void TestLanguageCatalogue::writeThenReadBack()
     selection.source = 0;
     selection.target = 77;
     QVERIFY(LanguageCatalogue::writeSelectionFile(path, selection));
-    QCOMPARE(readBytes(path), QByteArray("2\r\n0\r\n77\r\n"));
+    QCOMPARE(FileBytes::read(path), QByteArray("2\r\n0\r\n77\r\n"));
 
     LanguageCatalogue::Selection readBack;
     QVERIFY(LanguageCatalogue::readSelectionFile(path, &readBack));
@@ -381,12 +362,12 @@ void TestLanguageCatalogue::writeReplacesWholeFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("from_to.db");
-    QVERIFY(writeBytes(path, "10\r\n109\r\n108\r\nand a long tail that must go\r\n"));
+    QVERIFY(FileBytes::write(path, "10\r\n109\r\n108\r\nand a long tail that must go\r\n"));
 
     LanguageCatalogue::Selection selection;
     selection.target = 1;
     QVERIFY(LanguageCatalogue::writeSelectionFile(path, selection));
-    QCOMPARE(readBytes(path), QByteArray("0\r\n0\r\n1\r\n"));
+    QCOMPARE(FileBytes::read(path), QByteArray("0\r\n0\r\n1\r\n"));
 }
 
 void TestLanguageCatalogue::writeIntoMissingDirectoryFails()
@@ -404,7 +385,7 @@ void TestLanguageCatalogue::failedWriteKeepsPreviousFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("from_to.db");
     const QByteArray previous("5\r\n12\r\n30\r\n");
-    QVERIFY(writeBytes(path, previous));
+    QVERIFY(FileBytes::write(path, previous));
 
     LanguageCatalogue::Selection selection;
     selection.displayLanguage = 1;
@@ -422,7 +403,7 @@ void TestLanguageCatalogue::failedWriteKeepsPreviousFile()
     }
     QVERIFY(capped);
     QVERIFY(!saved);
-    QCOMPARE(readBytes(path), previous);
+    QCOMPARE(FileBytes::read(path), previous);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("from_to.db")});
 }

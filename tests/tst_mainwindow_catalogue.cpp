@@ -1,10 +1,10 @@
 #include "mainwindow/mainwindow.h"
+#include "support/filebytes.h"
 #include "support/portblocker.h"
 #include "support/windowharness.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -20,21 +20,6 @@ const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "Germ
 QString selectionPath()
 {
     return WindowHarness::dataDirectory() + QStringLiteral("/from_to.db");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
 }
 
 QComboBox *box(QObject *window, const char *name)
@@ -216,7 +201,7 @@ void TestMainWindowCatalogue::restore()
     QFETCH(int, from);
     QFETCH(int, to);
 
-    QVERIFY(writeBytes(selectionPath(), file));
+    QVERIFY(FileBytes::write(selectionPath(), file));
     const auto window = makeWindow();
     QCOMPARE(checkedFlag(window.get()), flag);
     QCOMPARE(window->currentDisplayLanguage(), displayLanguage);
@@ -235,13 +220,13 @@ void TestMainWindowCatalogue::restoreDoesNotRewriteFile()
     // A file in a form the client never writes, so that any save during
     // start-up would show.
     const QByteArray stored("03\n0\n0");
-    QVERIFY(writeBytes(selectionPath(), stored));
+    QVERIFY(FileBytes::write(selectionPath(), stored));
     {
         const auto window = makeWindow(QStringLiteral("de_DE"));
         QCOMPARE(checkedFlag(window.get()), QStringLiteral("French"));
         QCoreApplication::processEvents();
     }
-    QCOMPARE(readBytes(selectionPath()), stored);
+    QCOMPARE(FileBytes::read(selectionPath()), stored);
 }
 
 void TestMainWindowCatalogue::userChoiceWritesAtOnce_data()
@@ -269,7 +254,7 @@ void TestMainWindowCatalogue::userChoiceWritesAtOnce()
     QVERIFY(!QFileInfo::exists(selectionPath()));
     // The box emits activated only for the user's choice; send it as the box would.
     QVERIFY(QMetaObject::invokeMethod(combo, "activated", Q_ARG(int, index)));
-    QCOMPARE(readBytes(selectionPath()), expected);
+    QCOMPARE(FileBytes::read(selectionPath()), expected);
 }
 
 void TestMainWindowCatalogue::saveRestartRoundTrip()
@@ -282,7 +267,7 @@ void TestMainWindowCatalogue::saveRestartRoundTrip()
         // A flag click is the user's choice of display language and saves too.
         QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("pushButton_German")),
                           Qt::LeftButton);
-        QCOMPARE(readBytes(selectionPath()), QByteArray("4\r\n0\r\n21\r\n"));
+        QCOMPARE(FileBytes::read(selectionPath()), QByteArray("4\r\n0\r\n21\r\n"));
 
         // Keyboard choice in the source box: every step is an activation.
         QComboBox *from = box(window.get(), "comboBoxFrom");
@@ -292,14 +277,14 @@ void TestMainWindowCatalogue::saveRestartRoundTrip()
         QTest::keyClick(from, Qt::Key_Down);
         QTest::keyClick(from, Qt::Key_Down);
         QCOMPARE(from->currentIndex(), 3);
-        QCOMPARE(readBytes(selectionPath()), QByteArray("4\r\n3\r\n21\r\n"));
+        QCOMPARE(FileBytes::read(selectionPath()), QByteArray("4\r\n3\r\n21\r\n"));
 
         QComboBox *to = box(window.get(), "comboBoxTo");
         to->setFocus();
         QTRY_VERIFY(to->hasFocus());
         QTest::keyClick(to, Qt::Key_Up);
         QCOMPARE(to->currentIndex(), 20);
-        QCOMPARE(readBytes(selectionPath()), QByteArray("4\r\n3\r\n20\r\n"));
+        QCOMPARE(FileBytes::read(selectionPath()), QByteArray("4\r\n3\r\n20\r\n"));
     }
 
     const auto restarted = makeWindow(QStringLiteral("pt_BR"));
@@ -324,10 +309,10 @@ void TestMainWindowCatalogue::programmaticChangesNeverWrite()
 
     // With a file in place it stays byte for byte what it was.
     const QByteArray stored("2\r\n1\r\n1\r\n");
-    QVERIFY(writeBytes(selectionPath(), stored));
+    QVERIFY(FileBytes::write(selectionPath(), stored));
     box(window.get(), "comboBoxTo")->setCurrentIndex(3);
     QCoreApplication::processEvents();
-    QCOMPARE(readBytes(selectionPath()), stored);
+    QCOMPARE(FileBytes::read(selectionPath()), stored);
 }
 
 QTEST_MAIN(TestMainWindowCatalogue)

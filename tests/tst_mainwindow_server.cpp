@@ -3,6 +3,7 @@
 // wire when the link comes up, and how every kind of server text is handled.
 
 #include "mainwindow/mainwindow.h"
+#include "support/filebytes.h"
 #include "support/filesizelimit.h"
 #include "support/windowharness.h"
 #include "widgets/waitingspinnerwidget.h"
@@ -31,14 +32,6 @@ const QString limitMarker = QStringLiteral("Get Translate Limit Length From Serv
 QString configPath()
 {
     return WindowHarness::dataDirectory() + QStringLiteral("/config.txt");
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
 }
 
 } // namespace
@@ -119,7 +112,7 @@ void TestMainWindowServer::linkUpSendsAnnouncementLimitRequestAndWelcomeText()
     QCOMPARE(harness.sourceBox()->toPlainText(), welcomeText);
     QVERIFY(harness.button(QStringLiteral("pushButton_translate"))->isEnabled());
     // The selection is saved and the display language's flag enlarged.
-    QCOMPARE(fileContent(WindowHarness::dataDirectory() + QStringLiteral("/from_to.db")),
+    QCOMPARE(FileBytes::read(WindowHarness::dataDirectory() + QStringLiteral("/from_to.db")),
              QByteArray("0\r\n0\r\n30\r\n"));
     auto *english = harness.button(QStringLiteral("pushButton_English"));
     QCOMPARE(english->minimumSize(), QSize(70, 42));
@@ -290,7 +283,7 @@ void TestMainWindowServer::displayTableIsStoredExactlyAndReadBackWithoutCarriage
     const QString payload =
         QStringLiteral("app_name1=\u010ce\u0161tina \u4e2d\u6587\r\nclear=Vymazat\r\n\r\nlast");
     QVERIFY(deliver({tableMarker + payload}));
-    QCOMPARE(fileContent(configPath()), payload.toUtf8());
+    QCOMPARE(FileBytes::read(configPath()), payload.toUtf8());
     QCOMPARE(harness.window()->displayTextTable().lines(),
              (QStringList{QStringLiteral("app_name1=\u010ce\u0161tina \u4e2d\u6587"),
                           QStringLiteral("clear=Vymazat"), QString(), QStringLiteral("last")}));
@@ -303,7 +296,7 @@ void TestMainWindowServer::everyMarkerIsRemovedFromThePayload()
     QVERIFY(
         deliver({QStringLiteral("head ") + tableMarker + QStringLiteral("app_name1=A") +
                  tableMarker + QStringLiteral("B\nclear=") + tableMarker + QStringLiteral("\n")}));
-    QCOMPARE(fileContent(configPath()), QByteArray("head app_name1=AB\nclear=\n"));
+    QCOMPARE(FileBytes::read(configPath()), QByteArray("head app_name1=AB\nclear=\n"));
     QCOMPARE(harness.window()->windowTitle(), QStringLiteral("Quillora Pro"));
     QCOMPARE(harness.button(QStringLiteral("pushButton_clear"))->text(), QString());
 }
@@ -316,7 +309,7 @@ void TestMainWindowServer::emptyPayloadTruncatesTheTable()
 
     QVERIFY(deliver({tableMarker}));
     QVERIFY(QFile::exists(configPath()));
-    QCOMPARE(fileContent(configPath()), QByteArray());
+    QCOMPARE(FileBytes::read(configPath()), QByteArray());
     QVERIFY(harness.window()->displayTextTable().lines().isEmpty());
     QCOMPARE(harness.window()->windowTitle(), QStringLiteral("Quillora Pro"));
     QCOMPARE(harness.button(QStringLiteral("pushButton_clear"))->text(), QStringLiteral("clear"));
@@ -346,7 +339,7 @@ void TestMainWindowServer::failedWriteKeepsThePreviousFile()
         QVERIFY(deliver({tableMarker + large}));
     }
 
-    QCOMPARE(fileContent(configPath()), onDisk);
+    QCOMPARE(FileBytes::read(configPath()), onDisk);
     QCOMPARE(harness.window()->displayTextTable().lines(),
              (QStringList{QStringLiteral("app_name1=Disk"), QStringLiteral("clear=Keep")}));
     QCOMPARE(harness.window()->windowTitle(), QStringLiteral("Disk"));

@@ -1,4 +1,5 @@
 #include "mainwindow/mainwindow.h"
+#include "support/filebytes.h"
 #include "support/portblocker.h"
 #include "support/windowharness.h"
 
@@ -6,7 +7,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
@@ -35,13 +35,6 @@ const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "Germ
 const QStringList connectionRow = {"pushButton_connect", "pushButton_disconnect", "label_ip",
                                    "lineEdit_ip",        "label_arrow",           "label_port",
                                    "lineEdit_port"};
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
 
 template <typename T> T *child(QObject *window, const char *name)
 {
@@ -628,7 +621,8 @@ void TestMainWindowShell::configLoadsExactLines()
     QFETCH(QString, clear);
     QFETCH(QString, translate);
 
-    QVERIFY(writeBytes(WindowHarness::dataDirectory() + QStringLiteral("/config.txt"), content));
+    QVERIFY(
+        FileBytes::write(WindowHarness::dataDirectory() + QStringLiteral("/config.txt"), content));
     const auto window = makeWindow();
     QCOMPARE(window->displayTextTable().lines(), lines);
     QCOMPARE(window->windowTitle(), title);

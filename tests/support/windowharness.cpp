@@ -1,11 +1,11 @@
 #include "support/windowharness.h"
 
 #include "mainwindow/mainwindow.h"
+#include "support/filebytes.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -36,10 +36,7 @@ bool WindowHarness::resetDataDirectory()
 
 QByteArray WindowHarness::dataFile(const QString &name)
 {
-    QFile file(dataDirectory() + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
+    return FileBytes::read(dataDirectory() + QLatin1Char('/') + name);
 }
 
 Endpoints WindowHarness::refusingEndpoints(quint16 port)
