@@ -1,5 +1,6 @@
 #include "mainwindow/mainwindow.h"
 #include "net/clientstuff.h"
+#include "support/checked.h"
 #include "support/windowharness.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -58,14 +59,6 @@ void captureWarnings(QtMsgType type, const QMessageLogContext &context, const QS
 }
 
 } // namespace
-
-// Helpers report failures through QVERIFY; the test stops with them.
-#define CHECKED(call)                                                                              \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 class TestMainWindowChannel : public QObject
 {

@@ -1,6 +1,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/translationhistory.h"
 #include "net/clientstuff.h"
+#include "support/checked.h"
 #include "support/windowharness.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -39,14 +40,6 @@ QString queryItem(const QString &requestLine, const QString &key)
 }
 
 } // namespace
-
-// Helpers report failures through QVERIFY; the test stops with them.
-#define CHECKED(call)                                                                              \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 Q_DECLARE_METATYPE(PageServer::Response)
 
