@@ -4,14 +4,11 @@
 #include "support/windowharness.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -57,21 +54,10 @@ private slots:
     void init();
     void cleanup();
 
-    void objectNamesAndClasses_data();
-    void objectNamesAndClasses();
-    void layoutCells();
-    void rowOrder_data();
-    void rowOrder();
     void windowSizeAndFont();
-    void widgetFonts_data();
-    void widgetFonts();
-    void fixedSizes_data();
-    void fixedSizes();
     void styleSheets_data();
     void styleSheets();
     void toolButtonPopup();
-    void firstTexts_data();
-    void firstTexts();
     void englishCheckedAndFlagsExclusive();
     void imagesResolve_data();
     void imagesResolve();
@@ -130,148 +116,6 @@ std::unique_ptr<MainWindow> TestMainWindowShell::makeWindow(const QString &local
                                         WindowHarness::refusingEndpoints(deadPort->port()));
 }
 
-void TestMainWindowShell::objectNamesAndClasses_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
-
-    const QList<QPair<const char *, const char *>> objects = {
-        {"centralWidget", "QWidget"},
-        {"gridLayout_2", "QGridLayout"},
-        {"gridLayout", "QGridLayout"},
-        {"horizontalLayout_2", "QHBoxLayout"},
-        {"pushButton_connect", "QPushButton"},
-        {"pushButton_disconnect", "QPushButton"},
-        {"label_ip", "QLabel"},
-        {"lineEdit_ip", "QLineEdit"},
-        {"label_arrow", "QLabel"},
-        {"label_port", "QLabel"},
-        {"lineEdit_port", "QLineEdit"},
-        {"horizontalLayout_4", "QHBoxLayout"},
-        {"plainTextEdit_translate", "QPlainTextEdit"},
-        {"horizontalLayout", "QHBoxLayout"},
-        {"toolButton", "QToolButton"},
-        {"horizontalLayout_3", "QHBoxLayout"},
-        {"plainTextEdit_source", "QPlainTextEdit"},
-        {"horizontalLayout_5", "QHBoxLayout"},
-        {"pushButton_clear", "QPushButton"},
-        {"comboBoxFrom", "QComboBox"},
-        {"pushButton_prev", "QPushButton"},
-        {"pushButton_play", "QPushButton"},
-        {"pushButton_next", "QPushButton"},
-        {"comboBoxTo", "QComboBox"},
-        {"pushButton_translate", "QPushButton"},
-    };
-    for (const auto &object : objects)
-        QTest::newRow(object.first)
-            << QString::fromLatin1(object.first) << QString::fromLatin1(object.second);
-    for (const QString &name : flagNames) {
-        const QString objectName = QStringLiteral("pushButton_") + name;
-        QTest::newRow(qPrintable(objectName)) << objectName << QStringLiteral("QPushButton");
-    }
-}
-
-void TestMainWindowShell::objectNamesAndClasses()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, className);
-
-    const auto window = makeWindow();
-    QCOMPARE(window->objectName(), QStringLiteral("MainWindow"));
-    const QList<QObject *> found = window->findChildren<QObject *>(name);
-    QCOMPARE(found.size(), 1);
-    QCOMPARE(QString::fromLatin1(found.first()->metaObject()->className()), className);
-
-    if (auto *widget = qobject_cast<QWidget *>(found.first())) {
-        if (name == QLatin1String("centralWidget"))
-            QCOMPARE(window->centralWidget(), widget);
-        else
-            QCOMPARE(widget->parentWidget(), window->centralWidget());
-    }
-}
-
-void TestMainWindowShell::layoutCells()
-{
-    const auto window = makeWindow();
-    auto *outer = child<QGridLayout>(window.get(), "gridLayout_2");
-    auto *grid = child<QGridLayout>(window.get(), "gridLayout");
-    QVERIFY(outer && grid);
-    QCOMPARE(window->centralWidget()->layout(), outer);
-
-    auto cell = [](QGridLayout *layout, QLayout *item) {
-        int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
-        layout->getItemPosition(layout->indexOf(item), &row, &column, &rowSpan, &columnSpan);
-        return QVector<int>{row, column, rowSpan, columnSpan};
-    };
-    QCOMPARE(cell(outer, grid), (QVector<int>{0, 0, 1, 1}));
-    QCOMPARE(cell(grid, child<QLayout>(window.get(), "horizontalLayout_2")),
-             (QVector<int>{0, 0, 1, 2}));
-    QCOMPARE(cell(grid, child<QLayout>(window.get(), "horizontalLayout")),
-             (QVector<int>{2, 0, 1, 1}));
-    QCOMPARE(cell(grid, child<QLayout>(window.get(), "horizontalLayout_3")),
-             (QVector<int>{3, 0, 1, 1}));
-    QCOMPARE(cell(grid, child<QLayout>(window.get(), "horizontalLayout_5")),
-             (QVector<int>{4, 0, 1, 1}));
-    QCOMPARE(cell(grid, child<QLayout>(window.get(), "horizontalLayout_4")),
-             (QVector<int>{5, 0, 1, 1}));
-    QCOMPARE(grid->count(), 5);
-
-    QCOMPARE(outer->spacing(), 6);
-    QCOMPARE(outer->contentsMargins(), QMargins(11, 11, 11, 11));
-    QCOMPARE(grid->horizontalSpacing(), 0);
-    QCOMPARE(grid->verticalSpacing(), 6);
-}
-
-void TestMainWindowShell::rowOrder_data()
-{
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<QStringList>("items");
-
-    // An empty name stands for a horizontal spacer.
-    QTest::newRow("connection row")
-        << "horizontalLayout_2"
-        << QStringList{"pushButton_connect", "pushButton_disconnect", "label_ip",
-                       "lineEdit_ip",        "label_arrow",           "label_port",
-                       "lineEdit_port"};
-    QStringList flags{"toolButton"};
-    for (const QString &name : flagNames)
-        flags << QStringLiteral("pushButton_") + name;
-    QTest::newRow("flag row") << "horizontalLayout" << flags;
-    QTest::newRow("source row") << "horizontalLayout_3" << QStringList{"plainTextEdit_source"};
-    QTest::newRow("controls row") << "horizontalLayout_5"
-                                  << QStringList{"pushButton_clear",    "",
-                                                 "comboBoxFrom",        "pushButton_prev",
-                                                 "pushButton_play",     "pushButton_next",
-                                                 "comboBoxTo",          "",
-                                                 "pushButton_translate"};
-    QTest::newRow("result row") << "horizontalLayout_4" << QStringList{"plainTextEdit_translate"};
-}
-
-void TestMainWindowShell::rowOrder()
-{
-    QFETCH(QString, layout);
-    QFETCH(QStringList, items);
-
-    const auto window = makeWindow();
-    auto *row = window->findChild<QHBoxLayout *>(layout);
-    QVERIFY(row);
-    QCOMPARE(row->spacing(), 6);
-    QCOMPARE(row->count(), items.size());
-    for (int i = 0; i < items.size(); ++i) {
-        QLayoutItem *item = row->itemAt(i);
-        if (items.at(i).isEmpty()) {
-            QSpacerItem *spacer = item->spacerItem();
-            QVERIFY2(spacer, qPrintable(QStringLiteral("item %1 is no spacer").arg(i)));
-            QCOMPARE(spacer->sizeHint(), QSize(40, 20));
-            QCOMPARE(spacer->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
-            QCOMPARE(spacer->sizePolicy().verticalPolicy(), QSizePolicy::Minimum);
-        } else {
-            QVERIFY2(item->widget(), qPrintable(QStringLiteral("item %1 is no widget").arg(i)));
-            QCOMPARE(item->widget()->objectName(), items.at(i));
-        }
-    }
-}
-
 void TestMainWindowShell::windowSizeAndFont()
 {
     const auto window = makeWindow();
@@ -280,72 +124,6 @@ void TestMainWindowShell::windowSizeAndFont()
     QVERIFY(!window->menuWidget());
     QVERIFY(!window->findChild<QStatusBar *>());
     QVERIFY(!window->findChild<QToolBar *>());
-}
-
-void TestMainWindowShell::widgetFonts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("pointSize");
-    QTest::addColumn<bool>("bold");
-
-    QTest::newRow("connect") << "pushButton_connect" << 13 << true;
-    QTest::newRow("disconnect") << "pushButton_disconnect" << 13 << true;
-    QTest::newRow("ip label") << "label_ip" << 11 << false;
-    QTest::newRow("arrow label") << "label_arrow" << 16 << false;
-    QTest::newRow("port label") << "label_port" << 11 << false;
-    QTest::newRow("clear") << "pushButton_clear" << 12 << false;
-    QTest::newRow("from") << "comboBoxFrom" << 12 << false;
-    QTest::newRow("to") << "comboBoxTo" << 12 << false;
-    QTest::newRow("translate") << "pushButton_translate" << 12 << false;
-    QTest::newRow("source inherits") << "plainTextEdit_source" << 12 << false;
-    QTest::newRow("flag inherits") << "pushButton_German" << 12 << false;
-}
-
-void TestMainWindowShell::widgetFonts()
-{
-    QFETCH(QString, name);
-    QFETCH(int, pointSize);
-    QFETCH(bool, bold);
-
-    const auto window = makeWindow();
-    auto *widget = window->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->font().pointSize(), pointSize);
-    QCOMPARE(widget->font().bold(), bold);
-    if (bold)
-        QCOMPARE(widget->font().weight(), 75);
-}
-
-void TestMainWindowShell::fixedSizes_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QSize>("minimum");
-    QTest::addColumn<QSize>("maximum");
-
-    const QSize free(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    QTest::newRow("tool button") << "toolButton" << QSize(30, 30) << QSize(30, 30);
-    for (const QString &name : flagNames)
-        QTest::newRow(qPrintable(name))
-            << QStringLiteral("pushButton_") + name << QSize(50, 30) << QSize(50, 30);
-    QTest::newRow("prev") << "pushButton_prev" << QSize(50, 0) << QSize(50, QWIDGETSIZE_MAX);
-    QTest::newRow("play") << "pushButton_play" << QSize(30, 0) << QSize(30, QWIDGETSIZE_MAX);
-    QTest::newRow("next") << "pushButton_next" << QSize(50, 0) << QSize(50, QWIDGETSIZE_MAX);
-    QTest::newRow("from") << "comboBoxFrom" << QSize(120, 0) << free;
-    QTest::newRow("to") << "comboBoxTo" << QSize(120, 0) << free;
-    QTest::newRow("arrow label") << "label_arrow" << QSize(50, 0) << free;
-}
-
-void TestMainWindowShell::fixedSizes()
-{
-    QFETCH(QString, name);
-    QFETCH(QSize, minimum);
-    QFETCH(QSize, maximum);
-
-    const auto window = makeWindow();
-    auto *widget = window->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->minimumSize(), minimum);
-    QCOMPARE(widget->maximumSize(), maximum);
 }
 
 void TestMainWindowShell::styleSheets_data()
@@ -401,47 +179,6 @@ void TestMainWindowShell::toolButtonPopup()
     }
     QVERIFY(child<QPushButton>(window.get(), "pushButton_disconnect")->isEnabled());
     QCOMPARE(child<QLabel>(window.get(), "label_arrow")->alignment(), Qt::AlignCenter);
-}
-
-void TestMainWindowShell::firstTexts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-
-    // Clear and Translate are relabelled from the (here empty) text table.
-    QTest::newRow("connect") << "pushButton_connect"
-                             << "Connect to server";
-    QTest::newRow("disconnect") << "pushButton_disconnect"
-                                << "Disconnect ";
-    QTest::newRow("ip") << "label_ip"
-                        << "Server IP";
-    QTest::newRow("arrow") << "label_arrow" << QStringLiteral("\u25B6");
-    QTest::newRow("port") << "label_port"
-                          << "Port";
-    QTest::newRow("play") << "pushButton_play" << QStringLiteral("\u25B6");
-    QTest::newRow("prev") << "pushButton_prev"
-                          << "";
-    QTest::newRow("next") << "pushButton_next"
-                          << "";
-    QTest::newRow("tool button") << "toolButton"
-                                 << "";
-    QTest::newRow("flag") << "pushButton_Polish"
-                          << "";
-    QTest::newRow("clear") << "pushButton_clear"
-                           << "clear";
-    QTest::newRow("translate") << "pushButton_translate"
-                               << "Translate";
-}
-
-void TestMainWindowShell::firstTexts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-
-    const auto window = makeWindow();
-    QObject *object = window->findChild<QObject *>(name);
-    QVERIFY(object);
-    QCOMPARE(object->property("text").toString(), text);
 }
 
 void TestMainWindowShell::englishCheckedAndFlagsExclusive()
