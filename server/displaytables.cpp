@@ -1,7 +1,6 @@
 #include "displaytables.h"
 
-#include <QFile>
-#include <QTextStream>
+#include "datafile.h"
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -17,34 +16,22 @@ using Sections = QHash<QString, QHash<QString, QString>>;
 
 bool readInterfaceTexts(const QString &path, Sections *sections, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = QStringLiteral("cannot open %1").arg(path);
-        return false;
-    }
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
     QString current;
-    int lineNumber = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        ++lineNumber;
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            current = line.mid(1, line.size() - 2);
-            (*sections)[current];
-            continue;
-        }
-        const int equals = line.indexOf(QLatin1Char('='));
-        if (current.isEmpty() || equals <= 0) {
-            *error =
-                QStringLiteral("%1:%2: expected [section] or key=value").arg(path).arg(lineNumber);
-            return false;
-        }
-        (*sections)[current].insert(line.left(equals), line.mid(equals + 1));
-    }
-    return true;
+    return DataFile::read(
+        path,
+        [&](const QString &line) {
+            if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+                current = line.mid(1, line.size() - 2);
+                (*sections)[current];
+                return QString();
+            }
+            const int equals = line.indexOf(QLatin1Char('='));
+            if (current.isEmpty() || equals <= 0)
+                return QStringLiteral("expected [section] or key=value");
+            (*sections)[current].insert(line.left(equals), line.mid(equals + 1));
+            return QString();
+        },
+        error);
 }
 
 // A CLDR name of the language in the display locale. ICU answers with the

@@ -1,7 +1,8 @@
 #include "servercatalogue.h"
 
-#include <QFile>
-#include <QTextStream>
+#include "datafile.h"
+
+#include <QStringList>
 
 #include <unicode/locid.h>
 
@@ -26,28 +27,18 @@ QString languageAndScript(const std::string &tag)
 ServerCatalogue ServerCatalogue::fromFile(const QString &path, QString *error)
 {
     ServerCatalogue catalogue;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = QStringLiteral("cannot open %1").arg(path);
-        return catalogue;
-    }
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
-    int lineNumber = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        ++lineNumber;
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        if (fields.size() != 3 || fields[0].isEmpty() || fields[1].isEmpty()) {
-            *error =
-                QStringLiteral("%1:%2: expected name, code and locale").arg(path).arg(lineNumber);
-            catalogue.entries.clear();
-            return catalogue;
-        }
-        catalogue.entries.append({fields[0], fields[1], fields[2]});
-    }
+    const bool complete = DataFile::read(
+        path,
+        [&catalogue](const QString &line) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() != 3 || fields[0].isEmpty() || fields[1].isEmpty())
+                return QStringLiteral("expected name, code and locale");
+            catalogue.entries.append({fields[0], fields[1], fields[2]});
+            return QString();
+        },
+        error);
+    if (!complete)
+        catalogue.entries.clear();
     return catalogue;
 }
 
