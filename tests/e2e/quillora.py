@@ -1,0 +1,113 @@
+"""Drives the real quillora-server (and client) for the end-to-end checks.
+
+The paths of the built programs come from the environment that CTest sets:
+QUILLORA_SERVER_BIN and QUILLORA_CLIENT_BIN.
+"""
+import os
+import socket
+import struct
+import subprocess
+import time
+
+SERVER_BIN = os.environ.get("QUILLORA_SERVER_BIN", "quillora-server")
+CLIENT_BIN = os.environ.get("QUILLORA_CLIENT_BIN", "quillora")
+
+
+def encode(text):
+    """One frame: body length, then the text as Qt serialises a QString."""
+    body = text.encode("utf-16-be")
+    return struct.pack(">II", len(body) + 4, len(body)) + body
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_until(predicate, timeout=30.0, step=0.02):
+    """Polls a condition that has no signal to wait on; returns its last value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(step)
+
+
+class Link:
+    """One client connection that speaks frames."""
+
+    def __init__(self, port, timeout=30.0):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
+        self.buffer = b""
+
+    def send(self, text):
+        self.sock.sendall(encode(text))
+
+    def _read(self, count):
+        while len(self.buffer) < count:
+            chunk = self.sock.recv(65536)
+            if not chunk:
+                raise EOFError("the server closed the link")
+            self.buffer += chunk
+        data, self.buffer = self.buffer[:count], self.buffer[count:]
+        return data
+
+    def receive(self):
+        (size,) = struct.unpack(">I", self._read(4))
+        body = self._read(size)
+        (count,) = struct.unpack(">I", body[:4])
+        return "" if count == 0xFFFFFFFF else body[4:4 + count].decode("utf-16-be")
+
+    def ask(self, text):
+        self.send(text)
+        return self.receive()
+
+    def closed_by_server(self, timeout=30.0):
+        """True once the server has closed the link (whatever it sent first)."""
+        self.sock.settimeout(timeout)
+        try:
+            while self.sock.recv(65536):
+                pass
+            return True
+        except (ConnectionResetError, socket.timeout):
+            return False
+
+    def close(self):
+        self.sock.close()
+
+
+class Server:
+    """quillora-server on 127.0.0.1 and a free port, for one test."""
+
+    def __init__(self, *args):
+        for _ in range(5):
+            self.port = free_port()
+            self.proc = subprocess.Popen(
+                [SERVER_BIN, "--port", str(self.port), "--listen", "127.0.0.1", *args],
+                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            line = self.proc.stdout.readline()
+            if "listening on" in line:
+                return
+            self.proc.wait()
+        raise RuntimeError("quillora-server did not start: " + self.proc.stderr.read())
+
+    def link(self):
+        return Link(self.port)
+
+    def stop(self):
+        """SIGTERM; returns the exit code."""
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(30)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+        return self.proc.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
