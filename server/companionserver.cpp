@@ -9,9 +9,12 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QtDebug>
 
 namespace {
+
+constexpr int acceptRetryMs = 1000;
 
 // A language code as the client sends them ("auto", "en", "haw", "zh-CN");
 // anything else before the first two "~" makes the text no request at all.
@@ -34,9 +37,10 @@ QString describeServer(const QTcpServer *server)
 } // namespace
 
 CompanionServer::CompanionServer(const DisplayTables &tables, TranslatorBackend *backend,
-                                 int translationLimit, MessageLog *log, QObject *parent)
+                                 int translationLimit, const Limits &limits, MessageLog *log,
+                                 QObject *parent)
     : QObject(parent), tables(tables), backend(backend), translationLimit(translationLimit),
-      log(log)
+      limits(limits), log(log)
 {
 }
 
@@ -60,6 +64,13 @@ bool CompanionServer::listen(const QHostAddress &address, quint16 port, QString 
         return false;
     }
     connect(server, &QTcpServer::newConnection, this, [this, server] { accept(server); });
+    // Out of file descriptors the pending connection cannot be taken; waiting
+    // a moment instead of retrying at once keeps the loop from spinning.
+    connect(server, &QTcpServer::acceptError, this, [server] {
+        qWarning().noquote() << "cannot accept a connection:" << server->errorString();
+        server->pauseAccepting();
+        QTimer::singleShot(acceptRetryMs, server, [server] { server->resumeAccepting(); });
+    });
     servers.append(server);
     return true;
 }
@@ -74,14 +85,22 @@ QStringList CompanionServer::listeningOn() const
 
 QString CompanionServer::sanitizeAnswer(const QString &answer)
 {
-    QString result = answer;
-    for (;;) {
-        QString cleaned = result;
-        cleaned.remove(ServerVocabulary::displayTableMarker());
-        cleaned.remove(ServerVocabulary::limitMarker());
-        if (cleaned == result)
-            break;
-        result = cleaned;
+    if (answer.size() > maxTextLength)
+        return QStringLiteral("The translation is too long to send.");
+    // One pass: a marker is cut off as soon as the text kept so far ends with
+    // it, so a marker that forms only once another is gone is cut off too.
+    const QString markers[] = {ServerVocabulary::displayTableMarker(),
+                               ServerVocabulary::limitMarker()};
+    QString result;
+    result.reserve(answer.size());
+    for (const QChar c : answer) {
+        result += c;
+        for (const QString &marker : markers) {
+            if (c == marker.back() && result.endsWith(marker)) {
+                result.chop(marker.size());
+                break;
+            }
+        }
     }
     if (result == ServerVocabulary::closeLink() || result == ServerVocabulary::versionMismatch())
         result += QLatin1Char(' ');
@@ -91,7 +110,14 @@ QString CompanionServer::sanitizeAnswer(const QString &answer)
 void CompanionServer::accept(QTcpServer *server)
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
-        auto *client = new ClientConnection(socket, this);
+        if (clients.size() >= limits.maxConnections) {
+            qInfo().noquote() << "refused a connection: already" << clients.size()
+                              << "connections open";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto *client = new ClientConnection(socket, limits.outputCap, limits.stallMs, this);
         clients.insert(client, ClientState());
         connect(client, &ClientConnection::messageReceived, this,
                 [this, client](const QString &text) { handleMessage(client, text); });
@@ -122,7 +148,13 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
         Request request{text.left(first), text.mid(first + 1, second - first - 1),
                         text.mid(second + 1)};
         if (isLanguageCode(request.source) && isLanguageCode(request.target)) {
-            clients[client].pending.enqueue(request);
+            ClientState &state = clients[client];
+            if (state.pending.size() >= limits.maxWaiting) {
+                client->close(
+                    QStringLiteral("more than %1 requests waiting").arg(limits.maxWaiting));
+                return;
+            }
+            state.pending.enqueue(request);
             translateNext(client);
             return;
         }
