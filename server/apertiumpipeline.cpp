@@ -52,6 +52,10 @@ ApertiumPipeline::~ApertiumPipeline()
     for (GroupProcess *process : qAsConst(processes))
         process->disconnect(this);
     GroupProcess::killGroup(group);
+    // Killed processes end at once; reaping them here spares QProcess its
+    // warning about being destroyed with a running child.
+    for (GroupProcess *process : qAsConst(processes))
+        process->waitForFinished(1000);
 }
 
 QList<QStringList> ApertiumPipeline::stagesOf(const QString &command, const QStringList &positional)
