@@ -12,9 +12,24 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include <algorithm>
+#include <climits>
+#include <sys/resource.h>
+
 namespace {
 
 constexpr int acceptRetryMs = 1000;
+
+// Descriptors kept free for pipelines, the log and the server's own use:
+// with none left, accept() fails on every wake-up and the loop would spin.
+qintptr descriptorCeiling()
+{
+    struct rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > rlim_t(INT_MAX))
+        return INT_MAX;
+    return qintptr(limit.rlim_cur - std::min<rlim_t>(256, limit.rlim_cur / 4));
+}
 
 // A language code as the client sends them ("auto", "en", "haw", "zh-CN");
 // anything else before the first two "~" makes the text no request at all.
@@ -40,7 +55,7 @@ CompanionServer::CompanionServer(const DisplayTables &tables, TranslatorBackend 
                                  int translationLimit, const Limits &limits, MessageLog *log,
                                  QObject *parent)
     : QObject(parent), tables(tables), backend(backend), translationLimit(translationLimit),
-      limits(limits), log(log)
+      limits(limits), log(log), ceiling(descriptorCeiling())
 {
 }
 
@@ -110,11 +125,18 @@ QString CompanionServer::sanitizeAnswer(const QString &answer)
 void CompanionServer::accept(QTcpServer *server)
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
-        if (clients.size() >= limits.maxConnections) {
-            qInfo().noquote() << "refused a connection: already" << clients.size()
-                              << "connections open";
+        const bool noDescriptors = socket->socketDescriptor() >= ceiling;
+        if (noDescriptors || clients.size() >= limits.maxConnections) {
+            qInfo().noquote()
+                << "refused a connection:"
+                << (noDescriptors
+                        ? QStringLiteral("file descriptors run short")
+                        : QStringLiteral("already %1 connections open").arg(clients.size()));
             socket->abort();
             socket->deleteLater();
+            // Until a client leaves, new ones wait in the listen queue.
+            if (noDescriptors)
+                setAccepting(false);
             continue;
         }
         auto *client = new ClientConnection(socket, limits.outputCap, limits.stallMs, this);
@@ -188,4 +210,15 @@ void CompanionServer::drop(ClientConnection *client, const QString &reason)
         return;
     qInfo().noquote() << "connection" << client->peer() << "ended:" << reason;
     client->deleteLater();
+    setAccepting(true);
+}
+
+void CompanionServer::setAccepting(bool on)
+{
+    for (QTcpServer *server : qAsConst(servers)) {
+        if (on)
+            server->resumeAccepting();
+        else
+            server->pauseAccepting();
+    }
 }

@@ -75,12 +75,14 @@ private:
     void handleMessage(ClientConnection *client, const QString &text);
     void translateNext(ClientConnection *client);
     void drop(ClientConnection *client, const QString &reason);
+    void setAccepting(bool on);
 
     const DisplayTables &tables;
     TranslatorBackend *backend;
     const int translationLimit;
     const Limits limits;
     MessageLog *log;
+    const qintptr ceiling;
     QList<QTcpServer *> servers;
     QHash<ClientConnection *, ClientState> clients;
 };

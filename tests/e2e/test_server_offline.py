@@ -162,3 +162,11 @@ def test_a_nested_marker_answer_is_cleaned_without_holding_up_others():
         big.send("en~es~" + nested + " end")
         assert small.ask("en~es~quick") == "[es] quick"
         assert big.receive() == "[es]  end"
+
+
+def test_connections_past_the_cap_are_closed():
+    with Server("--backend", "echo", "--max-connections", "2") as running:
+        first, second, third = running.link(), running.link(), running.link()
+        assert third.closed_by_server()
+        assert first.ask("en~es~one") == "[es] one"
+        assert second.ask("en~es~two") == "[es] two"
