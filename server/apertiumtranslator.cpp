@@ -4,7 +4,9 @@
 #include "servercatalogue.h"
 
 #include <QDir>
+#include <QPair>
 #include <QTimer>
+#include <QVector>
 
 #include <unicode/locid.h>
 
@@ -16,13 +18,23 @@ void answerLater(QObject *context, const TranslatorBackend::Done &done, const QS
 }
 
 // Apertium names most languages with ISO 639-3 codes, older pairs with the
-// two-letter ones; the catalogue code itself is tried as well.
+// two-letter ones; the catalogue code itself is tried as well. A few
+// languages go by a variety of a wider language, with the variety after an
+// underscore. Earlier names are preferred when several modes fit.
 QStringList apertiumNames(const ServerCatalogue::Language &language)
 {
+    static const QHash<QString, QStringList> varieties{
+        {QStringLiteral("no"), {QStringLiteral("nob")}},
+        {QStringLiteral("ms"), {QStringLiteral("zlm")}},
+        {QStringLiteral("hr"), {QStringLiteral("hbs_HR"), QStringLiteral("hbs")}},
+        {QStringLiteral("sr"), {QStringLiteral("hbs_SR"), QStringLiteral("hbs")}},
+        {QStringLiteral("bs"), {QStringLiteral("hbs_BS"), QStringLiteral("hbs")}}};
     const icu::Locale locale(language.icuLocale.toStdString().c_str());
+    const QString twoLetter = QString::fromLatin1(locale.getLanguage());
     QStringList names;
-    for (const QString &name : {QString::fromLatin1(locale.getISO3Language()),
-                                QString::fromLatin1(locale.getLanguage()), language.code}) {
+    for (const QString &name :
+         QStringList{QString::fromLatin1(locale.getISO3Language()), twoLetter, language.code} +
+             varieties.value(twoLetter)) {
         if (!name.isEmpty() && !names.contains(name))
             names.append(name);
     }
@@ -38,21 +50,28 @@ ApertiumTranslator::ApertiumTranslator(const ServerCatalogue &catalogue,
     : TranslatorBackend(parent), catalogue(catalogue), detector(detector),
       pool(modesDirectory, limits)
 {
-    QHash<QString, QStringList> codesByName;
+    // An Apertium name -> the catalogue codes it stands for, with how far
+    // down each code's list of names it comes.
+    QHash<QString, QVector<QPair<QString, int>>> codesByName;
     for (const ServerCatalogue::Language &language : catalogue.languages()) {
         if (language.icuLocale.isEmpty())
             continue;
-        for (const QString &name : apertiumNames(language))
-            codesByName[name].append(language.code);
+        const QStringList names = apertiumNames(language);
+        for (int rank = 0; rank < names.size(); ++rank)
+            codesByName[names[rank]].append({language.code, rank});
     }
+    QHash<QString, QHash<QString, int>> ranks;
     for (const QString &mode : installedModes(modesDirectory)) {
         const QStringList sides = mode.split(QLatin1Char('-'));
         if (sides.size() != 2)
             continue;
-        for (const QString &from : codesByName.value(sides[0])) {
-            for (const QString &to : codesByName.value(sides[1])) {
-                if (!modes[from].contains(to))
-                    modes[from].insert(to, mode);
+        for (const auto &from : codesByName.value(sides[0])) {
+            for (const auto &to : codesByName.value(sides[1])) {
+                const int rank = from.second + to.second;
+                if (!modes[from.first].contains(to.first) || rank < ranks[from.first][to.first]) {
+                    modes[from.first].insert(to.first, mode);
+                    ranks[from.first][to.first] = rank;
+                }
             }
         }
     }
@@ -79,12 +98,18 @@ QStringList ApertiumTranslator::route(const QString &source, const QString &targ
     const QMap<QString, QString> fromSource = modes.value(source);
     if (fromSource.contains(target))
         return {fromSource.value(target)};
+    // The best-connected language in between: the hub pairs of Apertium are
+    // the best kept ones.
+    QStringList best;
+    int bestReach = 0;
     for (auto step = fromSource.constBegin(); step != fromSource.constEnd(); ++step) {
-        const QString onward = modes.value(step.key()).value(target);
-        if (!onward.isEmpty() && step.key() != target)
-            return {step.value(), onward};
+        const QMap<QString, QString> fromMiddle = modes.value(step.key());
+        if (fromMiddle.contains(target) && fromMiddle.size() > bestReach) {
+            best = QStringList{step.value(), fromMiddle.value(target)};
+            bestReach = fromMiddle.size();
+        }
     }
-    return {};
+    return best;
 }
 
 QStringList ApertiumTranslator::describeRoutes() const

@@ -38,7 +38,8 @@ public:
     void translate(const QString &source, const QString &target, const QString &text,
                    QObject *context, Done done) override;
 
-    // The modes that lead from one catalogue code to another, at most two;
+    // The modes that lead from one catalogue code to another: the direct one,
+    // else two through the language in between that reaches most others;
     // empty when there is no way.
     QStringList route(const QString &source, const QString &target) const;
 
