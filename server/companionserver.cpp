@@ -79,8 +79,8 @@ bool CompanionServer::listen(const QHostAddress &address, quint16 port, QString 
         return false;
     }
     connect(server, &QTcpServer::newConnection, this, [this, server] { accept(server); });
-    // Out of file descriptors the pending connection cannot be taken; waiting
-    // a moment instead of retrying at once keeps the loop from spinning.
+    // Qt stops accepting after a failed accept; try again a moment later
+    // rather than never, and rather than at once.
     connect(server, &QTcpServer::acceptError, this, [server] {
         qWarning().noquote() << "cannot accept a connection:" << server->errorString();
         server->pauseAccepting();

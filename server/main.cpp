@@ -14,9 +14,12 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <sys/resource.h>
+#include <tuple>
 
 namespace {
 
@@ -58,13 +61,6 @@ characters. 20 clients at once: 28 answers of 1800 characters a second,
 with at most 6 pipelines of up to about 13 processes each running.
 )";
 
-int seconds(const QCommandLineParser &parser, const QCommandLineOption &option, bool *ok)
-{
-    const double value = parser.value(option).toDouble(ok);
-    *ok = *ok && value > 0 && value < 1e6;
-    return int(value * 1000);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -95,46 +91,56 @@ int main(int argc, char *argv[])
         QStringLiteral("backend"),
         QStringLiteral("Translation back end: apertium (default where installed), echo or none."),
         QStringLiteral("NAME"));
+    const PipelinePool::Limits defaultPool;
+    const CompanionServer::Limits defaultServer;
     const QCommandLineOption listPairsOption(
         QStringLiteral("list-pairs"),
         QStringLiteral("Print every source -> target the apertium back end can reach, with "
                        "the modes it goes through, and exit."));
     const QCommandLineOption pipelinesOption(
         QStringLiteral("pipelines"),
-        QStringLiteral("Most Apertium pipelines alive at once (default 6)."), QStringLiteral("N"),
-        QStringLiteral("6"));
+        QStringLiteral("Most Apertium pipelines alive at once (default %1).")
+            .arg(defaultPool.maxPipelines),
+        QStringLiteral("N"), QString::number(defaultPool.maxPipelines));
     const QCommandLineOption perPairOption(
         QStringLiteral("pipelines-per-pair"),
-        QStringLiteral("Most pipelines of one language pair (default 2)."), QStringLiteral("N"),
-        QStringLiteral("2"));
+        QStringLiteral("Most pipelines of one language pair (default %1).")
+            .arg(defaultPool.perMode),
+        QStringLiteral("N"), QString::number(defaultPool.perMode));
     const QCommandLineOption idleOption(
         QStringLiteral("pipeline-idle"),
-        QStringLiteral("Seconds after which an unused pipeline is closed (default 300)."),
-        QStringLiteral("SECONDS"), QStringLiteral("300"));
+        QStringLiteral("Seconds after which an unused pipeline is closed (default %1).")
+            .arg(defaultPool.idleMs / 1000),
+        QStringLiteral("SECONDS"), QString::number(defaultPool.idleMs / 1000));
     const QCommandLineOption timeoutOption(
         QStringLiteral("request-timeout"),
         QStringLiteral("Seconds one pipeline request may take before the pipeline is replaced "
-                       "and the client told that the offline translation failed (default 60)."),
-        QStringLiteral("SECONDS"), QStringLiteral("60"));
+                       "and the client told that the offline translation failed (default %1).")
+            .arg(defaultPool.timeoutMs / 1000),
+        QStringLiteral("SECONDS"), QString::number(defaultPool.timeoutMs / 1000));
     const QCommandLineOption connectionsOption(
         QStringLiteral("max-connections"),
-        QStringLiteral("Most client connections at once; more are closed at once (default 500)."),
-        QStringLiteral("N"), QStringLiteral("500"));
+        QStringLiteral("Most client connections at once; more are closed at once (default %1).")
+            .arg(defaultServer.maxConnections),
+        QStringLiteral("N"), QString::number(defaultServer.maxConnections));
     const QCommandLineOption waitingOption(
         QStringLiteral("max-waiting"),
         QStringLiteral("Most requests one client may have waiting; past it the connection is "
-                       "closed (default 100)."),
-        QStringLiteral("N"), QStringLiteral("100"));
+                       "closed (default %1).")
+            .arg(defaultServer.maxWaiting),
+        QStringLiteral("N"), QString::number(defaultServer.maxWaiting));
     const QCommandLineOption outputCapOption(
         QStringLiteral("output-cap"),
         QStringLiteral("Bytes of unread answers per client past which the server stops reading "
-                       "from it (default 33554432)."),
-        QStringLiteral("BYTES"), QStringLiteral("33554432"));
+                       "from it (default %1).")
+            .arg(defaultServer.outputCap),
+        QStringLiteral("BYTES"), QString::number(defaultServer.outputCap));
     const QCommandLineOption stallOption(
         QStringLiteral("stall-timeout"),
         QStringLiteral("Seconds a client may leave a frame half sent, or its answers above the "
-                       "output cap, before it is closed (default 30)."),
-        QStringLiteral("SECONDS"), QStringLiteral("30"));
+                       "output cap, before it is closed (default %1).")
+            .arg(defaultServer.stallMs / 1000),
+        QStringLiteral("SECONDS"), QString::number(defaultServer.stallMs / 1000));
     parser.addOptions({portOption, listenOption, limitOption, logOption, backendOption,
                        listPairsOption, pipelinesOption, perPairOption, idleOption, timeoutOption,
                        connectionsOption, waitingOption, outputCapOption, stallOption});
@@ -160,31 +166,21 @@ int main(int argc, char *argv[])
 
     PipelinePool::Limits poolLimits;
     CompanionServer::Limits serverLimits;
-    const auto count = [&parser, &ok](const QCommandLineOption &option) {
-        const int value = parser.value(option).toInt(&ok);
-        ok = ok && value > 0;
-        return value;
-    };
-    const QList<std::pair<const QCommandLineOption *, int *>> counts{
-        {&pipelinesOption, &poolLimits.maxPipelines},
-        {&perPairOption, &poolLimits.perMode},
-        {&connectionsOption, &serverLimits.maxConnections},
-        {&waitingOption, &serverLimits.maxWaiting}};
-    for (const auto &[option, target] : counts) {
-        *target = count(*option);
-        if (!ok)
+    // Counts, and durations given in seconds and kept in milliseconds.
+    const QList<std::tuple<const QCommandLineOption *, int *, int>> numbers{
+        {&pipelinesOption, &poolLimits.maxPipelines, 1},
+        {&perPairOption, &poolLimits.perMode, 1},
+        {&connectionsOption, &serverLimits.maxConnections, 1},
+        {&waitingOption, &serverLimits.maxWaiting, 1},
+        {&idleOption, &poolLimits.idleMs, 1000},
+        {&timeoutOption, &poolLimits.timeoutMs, 1000},
+        {&stallOption, &serverLimits.stallMs, 1000}};
+    for (const auto &[option, target, scale] : numbers) {
+        const double value = parser.value(*option).toDouble(&ok) * scale;
+        if (!ok || value < 1 || value > INT_MAX || value != std::floor(value))
             return fail(QStringLiteral("invalid --%1 %2")
                             .arg(option->names().first(), parser.value(*option)));
-    }
-    const QList<std::pair<const QCommandLineOption *, int *>> durations{
-        {&idleOption, &poolLimits.idleMs},
-        {&timeoutOption, &poolLimits.timeoutMs},
-        {&stallOption, &serverLimits.stallMs}};
-    for (const auto &[option, target] : durations) {
-        *target = seconds(parser, *option, &ok);
-        if (!ok)
-            return fail(QStringLiteral("invalid --%1 %2")
-                            .arg(option->names().first(), parser.value(*option)));
+        *target = int(value);
     }
     serverLimits.outputCap = parser.value(outputCapOption).toLongLong(&ok);
     if (!ok || serverLimits.outputCap <= 0)
