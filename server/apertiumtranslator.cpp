@@ -3,11 +3,11 @@
 #include "languagedetector.h"
 #include "servercatalogue.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
+#include <QDir>
+#include <QPair>
 #include <QTimer>
+#include <QVector>
 
-#include <memory>
 #include <unicode/locid.h>
 
 namespace {
@@ -17,61 +17,116 @@ void answerLater(QObject *context, const TranslatorBackend::Done &done, const QS
     QTimer::singleShot(0, context, [done, answer] { done(answer); });
 }
 
-} // namespace
-
-ApertiumTranslator::ApertiumTranslator(const ServerCatalogue &catalogue,
-                                       const LanguageDetector &detector, const QString &program,
-                                       const QStringList &modes, QObject *parent)
-    : TranslatorBackend(parent), catalogue(catalogue), detector(detector), program(program),
-      modes(modes)
+// Apertium names most languages with ISO 639-3 codes, older pairs with the
+// two-letter ones; the catalogue code itself is tried as well. A few
+// languages go by a variety of a wider language, with the variety after an
+// underscore. Earlier names are preferred when several modes fit.
+QStringList apertiumNames(const ServerCatalogue::Language &language)
 {
-}
-
-QStringList ApertiumTranslator::installedModes(const QString &program)
-{
-    QProcess process;
-    process.start(program, {QStringLiteral("-l")});
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    QStringList result;
-    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput())
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        const QString mode = line.trimmed();
-        if (!mode.isEmpty())
-            result.append(mode);
-    }
-    return result;
-}
-
-QStringList ApertiumTranslator::namesFor(const QString &code) const
-{
-    const int index = catalogue.indexOfCode(code);
-    if (index < 0)
-        return {code};
-    const icu::Locale locale(catalogue.languages()[index].icuLocale.toStdString().c_str());
+    static const QHash<QString, QStringList> varieties{
+        {QStringLiteral("no"), {QStringLiteral("nob")}},
+        {QStringLiteral("ms"), {QStringLiteral("zlm")}},
+        {QStringLiteral("hr"), {QStringLiteral("hbs_HR"), QStringLiteral("hbs")}},
+        {QStringLiteral("sr"), {QStringLiteral("hbs_SR"), QStringLiteral("hbs")}},
+        {QStringLiteral("bs"), {QStringLiteral("hbs_BS"), QStringLiteral("hbs")}}};
+    const icu::Locale locale(language.icuLocale.toStdString().c_str());
+    const QString twoLetter = QString::fromLatin1(locale.getLanguage());
     QStringList names;
-    for (const QString &name : {QString::fromLatin1(locale.getISO3Language()),
-                                QString::fromLatin1(locale.getLanguage()), code}) {
+    for (const QString &name :
+         QStringList{QString::fromLatin1(locale.getISO3Language()), twoLetter, language.code} +
+             varieties.value(twoLetter)) {
         if (!name.isEmpty() && !names.contains(name))
             names.append(name);
     }
     return names;
 }
 
-QString ApertiumTranslator::modeFor(const QString &source, const QString &target) const
+} // namespace
+
+ApertiumTranslator::ApertiumTranslator(const ServerCatalogue &catalogue,
+                                       const LanguageDetector &detector,
+                                       const QString &modesDirectory,
+                                       const PipelinePool::Limits &limits, QObject *parent)
+    : TranslatorBackend(parent), catalogue(catalogue), detector(detector),
+      pool(modesDirectory, limits)
 {
-    for (const QString &from : namesFor(source)) {
-        for (const QString &to : namesFor(target)) {
-            const QString mode = from + QLatin1Char('-') + to;
-            if (modes.contains(mode))
-                return mode;
+    // An Apertium name -> the catalogue codes it stands for, with how far
+    // down each code's list of names it comes.
+    QHash<QString, QVector<QPair<QString, int>>> codesByName;
+    for (const ServerCatalogue::Language &language : catalogue.languages()) {
+        if (language.icuLocale.isEmpty())
+            continue;
+        const QStringList names = apertiumNames(language);
+        for (int rank = 0; rank < names.size(); ++rank)
+            codesByName[names[rank]].append({language.code, rank});
+    }
+    QHash<QString, QHash<QString, int>> ranks;
+    for (const QString &mode : installedModes(modesDirectory)) {
+        const QStringList sides = mode.split(QLatin1Char('-'));
+        if (sides.size() != 2)
+            continue;
+        for (const auto &from : codesByName.value(sides[0])) {
+            for (const auto &to : codesByName.value(sides[1])) {
+                const int rank = from.second + to.second;
+                if (!modes[from.first].contains(to.first) || rank < ranks[from.first][to.first]) {
+                    modes[from.first].insert(to.first, mode);
+                    ranks[from.first][to.first] = rank;
+                }
+            }
         }
     }
-    return QString();
+}
+
+QStringList ApertiumTranslator::installedModes(const QString &modesDirectory)
+{
+    QStringList result;
+    const QStringList files =
+        QDir(modesDirectory).entryList({QStringLiteral("*.mode")}, QDir::Files, QDir::Name);
+    for (const QString &file : files)
+        result.append(file.chopped(5));
+    return result;
+}
+
+QString ApertiumTranslator::dataDirectory()
+{
+    const QString configured = qEnvironmentVariable("APERTIUM_DATADIR");
+    return configured.isEmpty() ? QStringLiteral("/usr/share/apertium") : configured;
+}
+
+QStringList ApertiumTranslator::route(const QString &source, const QString &target) const
+{
+    const QMap<QString, QString> fromSource = modes.value(source);
+    if (fromSource.contains(target))
+        return {fromSource.value(target)};
+    // The best-connected language in between: the hub pairs of Apertium are
+    // the best kept ones.
+    QStringList best;
+    int bestReach = 0;
+    for (auto step = fromSource.constBegin(); step != fromSource.constEnd(); ++step) {
+        const QMap<QString, QString> fromMiddle = modes.value(step.key());
+        if (fromMiddle.contains(target) && fromMiddle.size() > bestReach) {
+            best = QStringList{step.value(), fromMiddle.value(target)};
+            bestReach = fromMiddle.size();
+        }
+    }
+    return best;
+}
+
+QStringList ApertiumTranslator::describeRoutes() const
+{
+    QStringList lines;
+    for (const ServerCatalogue::Language &from : catalogue.languages()) {
+        for (const ServerCatalogue::Language &to : catalogue.languages()) {
+            if (from.icuLocale.isEmpty() || to.icuLocale.isEmpty() ||
+                sameLanguage(from.code, to.code))
+                continue;
+            const QStringList steps = route(from.code, to.code);
+            if (!steps.isEmpty())
+                lines.append(QStringLiteral("%1 -> %2: %3")
+                                 .arg(from.code, to.code, steps.join(QStringLiteral(", "))));
+        }
+    }
+    return lines;
 }
 
 bool ApertiumTranslator::sameLanguage(const QString &a, const QString &b) const
@@ -101,51 +156,25 @@ void ApertiumTranslator::translate(const QString &source, const QString &target,
         answerLater(context, done, text);
         return;
     }
-    const QString mode = modeFor(from, target);
-    if (mode.isEmpty()) {
+    const QStringList steps = route(from, target);
+    if (steps.isEmpty()) {
         answerLater(context, done, noOfflineTranslation(catalogue, from, target));
         return;
     }
+    runSteps(steps, text, context, done);
+}
 
-    auto *process = new QProcess(this);
-    process->setProgram(program);
-    process->setArguments(
-        {QStringLiteral("-u"), QStringLiteral("-f"), QStringLiteral("txt"), mode});
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process->setProcessEnvironment(environment);
-
-    auto timedOut = std::make_shared<bool>(false);
-    auto *timer = new QTimer(process);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, process, [process, timedOut] {
-        *timedOut = true;
-        process->kill();
-    });
-
-    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), context,
-            [process, timedOut, done](int exitCode, QProcess::ExitStatus status) {
-                if (*timedOut)
-                    done(QStringLiteral("The offline translation took too long and was stopped."));
-                else if (status != QProcess::NormalExit || exitCode != 0)
-                    done(QStringLiteral("The offline translation failed."));
-                else
-                    done(QString::fromUtf8(process->readAllStandardOutput()));
-            });
-    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), process,
-            &QObject::deleteLater);
-    connect(process, &QProcess::errorOccurred, context, [done](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            done(QStringLiteral("The offline translation could not be started."));
-    });
-    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            process->deleteLater();
-    });
-    connect(context, &QObject::destroyed, process, [process] { process->kill(); });
-
-    process->start();
-    process->write(text.toUtf8());
-    process->closeWriteChannel();
-    timer->start(timeoutMs);
+void ApertiumTranslator::runSteps(QStringList steps, const QString &text, QObject *context,
+                                  const Done &done)
+{
+    const QString mode = steps.takeFirst();
+    pool.translate(mode, text, context,
+                   [this, steps, context, done](bool ok, const QString &answer) {
+                       if (!ok)
+                           done(failureText());
+                       else if (steps.isEmpty())
+                           done(answer);
+                       else
+                           runSteps(steps, answer, context, done);
+                   });
 }

@@ -24,62 +24,95 @@ QString describePeer(const QTcpSocket *socket)
 
 } // namespace
 
-ClientConnection::ClientConnection(QTcpSocket *socket, QObject *parent)
-    : QObject(parent), socket(socket), peerName(describePeer(socket))
+ClientConnection::ClientConnection(QTcpSocket *socket, qint64 outputCap, int stallMs,
+                                   QObject *parent)
+    : QObject(parent), socket(socket), peerName(describePeer(socket)), outputCap(outputCap)
 {
     socket->setParent(this);
     socket->setReadBufferSize(socketReadBuffer);
+    stallTimer.setSingleShot(true);
+    stallTimer.setInterval(stallMs);
+    connect(&stallTimer, &QTimer::timeout, this,
+            [this] { close(QStringLiteral("a frame stalled half sent")); });
+    unreadTimer.setSingleShot(true);
+    unreadTimer.setInterval(stallMs);
+    connect(&unreadTimer, &QTimer::timeout, this,
+            [this] { close(QStringLiteral("it does not read its answers")); });
 }
 
 void ClientConnection::start()
 {
     connect(socket, &QTcpSocket::readyRead, this, &ClientConnection::readFrames);
+    connect(socket, &QTcpSocket::bytesWritten, this, &ClientConnection::answersWritten);
     connect(socket, &QTcpSocket::disconnected, this, [this] {
         // Frames that arrived just before the close still count.
         readFrames();
-        finish(QStringLiteral("closed by the client"));
+        close(QStringLiteral("closed by the client"));
     });
     connect(socket, &QAbstractSocket::errorOccurred, this, [this] {
         if (socket->error() != QAbstractSocket::RemoteHostClosedError)
-            finish(socket->errorString());
+            close(socket->errorString());
     });
     if (socket->state() != QAbstractSocket::ConnectedState)
-        finish(QStringLiteral("closed by the client"));
+        close(QStringLiteral("closed by the client"));
     else
         readFrames();
 }
 
 void ClientConnection::send(const QString &text)
 {
-    if (!finished)
-        socket->write(FrameCodec::encode(text));
+    if (finished)
+        return;
+    socket->write(FrameCodec::encode(text));
+    if (outputFull() && !unreadTimer.isActive()) {
+        stallTimer.stop();
+        unreadTimer.start();
+    }
+}
+
+bool ClientConnection::outputFull() const
+{
+    return socket->bytesToWrite() > outputCap;
+}
+
+void ClientConnection::answersWritten()
+{
+    if (outputFull() || !unreadTimer.isActive())
+        return;
+    unreadTimer.stop();
+    readFrames();
 }
 
 void ClientConnection::readFrames()
 {
-    while (!finished) {
+    while (!finished && !outputFull()) {
         QString text;
         switch (codec.next(&text)) {
         case FrameCodec::Status::Frame:
             emit messageReceived(text);
             continue;
         case FrameCodec::Status::Malformed:
-            finish(QStringLiteral("malformed or oversized frame"));
+            close(QStringLiteral("malformed or oversized frame"));
             return;
         case FrameCodec::Status::NeedMore:
             break;
         }
         if (socket->bytesAvailable() <= 0)
-            return;
+            break;
         codec.append(socket->read(codec.bytesWanted()));
+        stallTimer.start();
     }
+    if (codec.bufferedBytes() == 0 || outputFull())
+        stallTimer.stop();
 }
 
-void ClientConnection::finish(const QString &reason)
+void ClientConnection::close(const QString &reason)
 {
     if (finished)
         return;
     finished = true;
+    stallTimer.stop();
+    unreadTimer.stop();
     socket->disconnect(this);
     socket->abort();
     emit closed(reason);

@@ -9,9 +9,27 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QtDebug>
 
+#include <algorithm>
+#include <climits>
+#include <sys/resource.h>
+
 namespace {
+
+constexpr int acceptRetryMs = 1000;
+
+// Descriptors kept free for pipelines, the log and the server's own use:
+// with none left, accept() fails on every wake-up and the loop would spin.
+qintptr descriptorCeiling()
+{
+    struct rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > rlim_t(INT_MAX))
+        return INT_MAX;
+    return qintptr(limit.rlim_cur - std::min<rlim_t>(256, limit.rlim_cur / 4));
+}
 
 // A language code as the client sends them ("auto", "en", "haw", "zh-CN");
 // anything else before the first two "~" makes the text no request at all.
@@ -34,9 +52,10 @@ QString describeServer(const QTcpServer *server)
 } // namespace
 
 CompanionServer::CompanionServer(const DisplayTables &tables, TranslatorBackend *backend,
-                                 int translationLimit, MessageLog *log, QObject *parent)
+                                 int translationLimit, const Limits &limits, MessageLog *log,
+                                 QObject *parent)
     : QObject(parent), tables(tables), backend(backend), translationLimit(translationLimit),
-      log(log)
+      limits(limits), log(log), ceiling(descriptorCeiling())
 {
 }
 
@@ -60,6 +79,13 @@ bool CompanionServer::listen(const QHostAddress &address, quint16 port, QString 
         return false;
     }
     connect(server, &QTcpServer::newConnection, this, [this, server] { accept(server); });
+    // Qt stops accepting after a failed accept; try again a moment later
+    // rather than never, and rather than at once.
+    connect(server, &QTcpServer::acceptError, this, [server] {
+        qWarning().noquote() << "cannot accept a connection:" << server->errorString();
+        server->pauseAccepting();
+        QTimer::singleShot(acceptRetryMs, server, [server] { server->resumeAccepting(); });
+    });
     servers.append(server);
     return true;
 }
@@ -74,14 +100,22 @@ QStringList CompanionServer::listeningOn() const
 
 QString CompanionServer::sanitizeAnswer(const QString &answer)
 {
-    QString result = answer;
-    for (;;) {
-        QString cleaned = result;
-        cleaned.remove(ServerVocabulary::displayTableMarker());
-        cleaned.remove(ServerVocabulary::limitMarker());
-        if (cleaned == result)
-            break;
-        result = cleaned;
+    if (answer.size() > maxTextLength)
+        return QStringLiteral("The translation is too long to send.");
+    // One pass: a marker is cut off as soon as the text kept so far ends with
+    // it, so a marker that forms only once another is gone is cut off too.
+    const QString markers[] = {ServerVocabulary::displayTableMarker(),
+                               ServerVocabulary::limitMarker()};
+    QString result;
+    result.reserve(answer.size());
+    for (const QChar c : answer) {
+        result += c;
+        for (const QString &marker : markers) {
+            if (c == marker.back() && result.endsWith(marker)) {
+                result.chop(marker.size());
+                break;
+            }
+        }
     }
     if (result == ServerVocabulary::closeLink() || result == ServerVocabulary::versionMismatch())
         result += QLatin1Char(' ');
@@ -91,7 +125,21 @@ QString CompanionServer::sanitizeAnswer(const QString &answer)
 void CompanionServer::accept(QTcpServer *server)
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
-        auto *client = new ClientConnection(socket, this);
+        const bool noDescriptors = socket->socketDescriptor() >= ceiling;
+        if (noDescriptors || clients.size() >= limits.maxConnections) {
+            qInfo().noquote()
+                << "refused a connection:"
+                << (noDescriptors
+                        ? QStringLiteral("file descriptors run short")
+                        : QStringLiteral("already %1 connections open").arg(clients.size()));
+            socket->abort();
+            socket->deleteLater();
+            // Until a client leaves, new ones wait in the listen queue.
+            if (noDescriptors)
+                setAccepting(false);
+            continue;
+        }
+        auto *client = new ClientConnection(socket, limits.outputCap, limits.stallMs, this);
         clients.insert(client, ClientState());
         connect(client, &ClientConnection::messageReceived, this,
                 [this, client](const QString &text) { handleMessage(client, text); });
@@ -122,7 +170,13 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
         Request request{text.left(first), text.mid(first + 1, second - first - 1),
                         text.mid(second + 1)};
         if (isLanguageCode(request.source) && isLanguageCode(request.target)) {
-            clients[client].pending.enqueue(request);
+            ClientState &state = clients[client];
+            if (state.pending.size() >= limits.maxWaiting) {
+                client->close(
+                    QStringLiteral("more than %1 requests waiting").arg(limits.maxWaiting));
+                return;
+            }
+            state.pending.enqueue(request);
             translateNext(client);
             return;
         }
@@ -156,4 +210,15 @@ void CompanionServer::drop(ClientConnection *client, const QString &reason)
         return;
     qInfo().noquote() << "connection" << client->peer() << "ended:" << reason;
     client->deleteLater();
+    setAccepting(true);
+}
+
+void CompanionServer::setAccepting(bool on)
+{
+    for (QTcpServer *server : qAsConst(servers)) {
+        if (on)
+            server->resumeAccepting();
+        else
+            server->pauseAccepting();
+    }
 }

@@ -1,6 +1,8 @@
 #ifndef COMPANIONSERVER_H
 #define COMPANIONSERVER_H
 
+#include "net/framecodec.h"
+
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -17,14 +19,27 @@ class TranslatorBackend;
 // Serves any number of clients at once on the framed text channel: display
 // tables for announced display languages, the translation limit, and
 // translations through the chosen back end. Nothing here blocks: a client
-// that is slow, silent or waiting for a long translation holds up only itself.
+// that is slow, silent or waiting for a long translation holds up only itself,
+// and one that floods, stalls or never reads is closed before it can take
+// more than its share.
 class CompanionServer : public QObject
 {
     Q_OBJECT
 
 public:
+    struct Limits
+    {
+        int maxConnections = 500;
+        int maxWaiting = 100;
+        qint64 outputCap = 32 * 1024 * 1024;
+        int stallMs = 30000;
+    };
+
+    // The longest text one frame can carry.
+    static constexpr int maxTextLength = int((FrameCodec::maxFrameSize - 4) / 2);
+
     CompanionServer(const DisplayTables &tables, TranslatorBackend *backend, int translationLimit,
-                    MessageLog *log, QObject *parent = nullptr);
+                    const Limits &limits, MessageLog *log, QObject *parent = nullptr);
     ~CompanionServer() override;
 
     // Starts listening on one more address; false with *error set on failure,
@@ -37,9 +52,10 @@ public:
 
     // Makes a translation answer safe to send: the client takes an answer that
     // carries a table or limit marker, equals "0" or equals the version text
-    // as a command. Markers are removed (repeatedly, since removing one can
-    // join the pieces of another); "0" and the version text get a trailing
-    // space, which keeps them readable and turns them into plain results.
+    // as a command. Markers are removed, including those that only appear
+    // once another is gone; "0" and the version text get a trailing space,
+    // which keeps them readable and turns them into plain results. An answer
+    // too long for one frame is replaced by a short notice.
     static QString sanitizeAnswer(const QString &answer);
 
 private:
@@ -59,11 +75,14 @@ private:
     void handleMessage(ClientConnection *client, const QString &text);
     void translateNext(ClientConnection *client);
     void drop(ClientConnection *client, const QString &reason);
+    void setAccepting(bool on);
 
     const DisplayTables &tables;
     TranslatorBackend *backend;
     const int translationLimit;
+    const Limits limits;
     MessageLog *log;
+    const qintptr ceiling;
     QList<QTcpServer *> servers;
     QHash<ClientConnection *, ClientState> clients;
 };

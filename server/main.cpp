@@ -4,6 +4,7 @@
 #include "echotranslator.h"
 #include "languagedetector.h"
 #include "messagelog.h"
+#include "runningserverprobe.h"
 #include "servercatalogue.h"
 #include "signalwatcher.h"
 #include "unavailabletranslator.h"
@@ -13,8 +14,12 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <sys/resource.h>
+#include <tuple>
 
 namespace {
 
@@ -23,6 +28,38 @@ int fail(const QString &message)
     QTextStream(stderr) << "quillora-server: " << message << '\n';
     return 1;
 }
+
+// Connections and pipelines each need descriptors; the soft limit is often far
+// below what the system grants.
+void raiseDescriptorLimit()
+{
+    struct rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+const char *const helpDetails = R"(
+Back ends:
+  apertium  Offline translation with the installed Apertium language pairs.
+            Each pair runs as a persistent pipeline in null-flush mode that
+            answers one request after another, shared by all clients; a pair
+            without installed data is reached through a third language when
+            two installed pairs chain up (French to Spanish to English).
+            scripts/install-deps brings English-Spanish and French-Spanish;
+            scripts/install-language-pairs brings every pair Debian packages.
+            --list-pairs shows what this machine can translate.
+  echo      Answers "[target] text"; for tests and trying the link.
+  none      Answers that no offline translation is available.
+
+Measured on a 2-core machine (loopback, English to Spanish, warm pipeline,
+medians): 100 characters in 4 ms, 1800 in 21 ms, within 1.11 times the
+pipeline driven directly; a pair's first request waits once, 0.4 to 1.3 s,
+for its pipeline to start; French to English through Spanish, 8 ms for 78
+characters. 20 clients at once: 29 answers of 1800 characters a second,
+with two pipelines of 13 processes running.
+)";
 
 } // namespace
 
@@ -54,7 +91,61 @@ int main(int argc, char *argv[])
         QStringLiteral("backend"),
         QStringLiteral("Translation back end: apertium (default where installed), echo or none."),
         QStringLiteral("NAME"));
-    parser.addOptions({portOption, listenOption, limitOption, logOption, backendOption});
+    const PipelinePool::Limits defaultPool;
+    const CompanionServer::Limits defaultServer;
+    const QCommandLineOption listPairsOption(
+        QStringLiteral("list-pairs"),
+        QStringLiteral("Print every source -> target the apertium back end can reach, with "
+                       "the modes it goes through, and exit."));
+    const QCommandLineOption pipelinesOption(
+        QStringLiteral("pipelines"),
+        QStringLiteral("Most Apertium pipelines alive at once (default %1).")
+            .arg(defaultPool.maxPipelines),
+        QStringLiteral("N"), QString::number(defaultPool.maxPipelines));
+    const QCommandLineOption perPairOption(
+        QStringLiteral("pipelines-per-pair"),
+        QStringLiteral("Most pipelines of one language pair (default %1).")
+            .arg(defaultPool.perMode),
+        QStringLiteral("N"), QString::number(defaultPool.perMode));
+    const QCommandLineOption idleOption(
+        QStringLiteral("pipeline-idle"),
+        QStringLiteral("Seconds after which an unused pipeline is closed (default %1).")
+            .arg(defaultPool.idleMs / 1000),
+        QStringLiteral("SECONDS"), QString::number(defaultPool.idleMs / 1000));
+    const QCommandLineOption timeoutOption(
+        QStringLiteral("request-timeout"),
+        QStringLiteral("Seconds one pipeline request may take before the pipeline is replaced "
+                       "and the client told that the offline translation failed (default %1).")
+            .arg(defaultPool.timeoutMs / 1000),
+        QStringLiteral("SECONDS"), QString::number(defaultPool.timeoutMs / 1000));
+    const QCommandLineOption connectionsOption(
+        QStringLiteral("max-connections"),
+        QStringLiteral("Most client connections at once; more are closed at once (default %1).")
+            .arg(defaultServer.maxConnections),
+        QStringLiteral("N"), QString::number(defaultServer.maxConnections));
+    const QCommandLineOption waitingOption(
+        QStringLiteral("max-waiting"),
+        QStringLiteral("Most requests one client may have waiting; past it the connection is "
+                       "closed (default %1).")
+            .arg(defaultServer.maxWaiting),
+        QStringLiteral("N"), QString::number(defaultServer.maxWaiting));
+    const QCommandLineOption outputCapOption(
+        QStringLiteral("output-cap"),
+        QStringLiteral("Bytes of unread answers per client past which the server stops reading "
+                       "from it (default %1).")
+            .arg(defaultServer.outputCap),
+        QStringLiteral("BYTES"), QString::number(defaultServer.outputCap));
+    const QCommandLineOption stallOption(
+        QStringLiteral("stall-timeout"),
+        QStringLiteral("Seconds a client may leave a frame half sent, or its answers above the "
+                       "output cap, before it is closed (default %1).")
+            .arg(defaultServer.stallMs / 1000),
+        QStringLiteral("SECONDS"), QString::number(defaultServer.stallMs / 1000));
+    parser.addOptions({portOption, listenOption, limitOption, logOption, backendOption,
+                       listPairsOption, pipelinesOption, perPairOption, idleOption, timeoutOption,
+                       connectionsOption, waitingOption, outputCapOption, stallOption});
+    parser.setApplicationDescription(parser.applicationDescription() +
+                                     QString::fromUtf8(helpDetails));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         return fail(
@@ -67,6 +158,33 @@ int main(int argc, char *argv[])
     const int limit = parser.value(limitOption).toInt(&ok);
     if (!ok)
         return fail(QStringLiteral("invalid limit %1").arg(parser.value(limitOption)));
+    if (limit > CompanionServer::maxTextLength)
+        return fail(QStringLiteral("a limit of %1 is more than one frame can carry; the most is "
+                                   "%2 characters")
+                        .arg(limit)
+                        .arg(CompanionServer::maxTextLength));
+
+    PipelinePool::Limits poolLimits;
+    CompanionServer::Limits serverLimits;
+    // Counts, and durations given in seconds and kept in milliseconds.
+    const QList<std::tuple<const QCommandLineOption *, int *, int>> numbers{
+        {&pipelinesOption, &poolLimits.maxPipelines, 1},
+        {&perPairOption, &poolLimits.perMode, 1},
+        {&connectionsOption, &serverLimits.maxConnections, 1},
+        {&waitingOption, &serverLimits.maxWaiting, 1},
+        {&idleOption, &poolLimits.idleMs, 1000},
+        {&timeoutOption, &poolLimits.timeoutMs, 1000},
+        {&stallOption, &serverLimits.stallMs, 1000}};
+    for (const auto &[option, target, scale] : numbers) {
+        const double value = parser.value(*option).toDouble(&ok) * scale;
+        if (!ok || value < 1 || value > INT_MAX || value != std::floor(value))
+            return fail(QStringLiteral("invalid --%1 %2")
+                            .arg(option->names().first(), parser.value(*option)));
+        *target = int(value);
+    }
+    serverLimits.outputCap = parser.value(outputCapOption).toLongLong(&ok);
+    if (!ok || serverLimits.outputCap <= 0)
+        return fail(QStringLiteral("invalid --output-cap %1").arg(parser.value(outputCapOption)));
 
     QList<QHostAddress> addresses;
     const bool defaultAddresses = !parser.isSet(listenOption);
@@ -97,16 +215,27 @@ int main(int argc, char *argv[])
     QString backendName = parser.value(backendOption);
     if (backendName.isEmpty())
         backendName = apertium.isEmpty() ? QStringLiteral("none") : QStringLiteral("apertium");
+    const QString modesDirectory = ApertiumTranslator::dataDirectory() + QStringLiteral("/modes");
+    if (parser.isSet(listPairsOption)) {
+        const ApertiumTranslator translator(catalogue, detector, modesDirectory, poolLimits);
+        const QStringList routes = translator.describeRoutes();
+        if (routes.isEmpty())
+            QTextStream(stderr) << "quillora-server: no Apertium language pair is installed\n";
+        for (const QString &line : routes)
+            QTextStream(stdout) << line << '\n';
+        return 0;
+    }
     std::unique_ptr<TranslatorBackend> backend;
     if (backendName == QLatin1String("apertium")) {
         if (apertium.isEmpty())
             return fail(QStringLiteral("the apertium command is not installed"));
-        const QStringList modes = ApertiumTranslator::installedModes(apertium);
+        const QStringList modes = ApertiumTranslator::installedModes(modesDirectory);
         QTextStream(stderr) << "quillora-server: Apertium modes: "
                             << (modes.isEmpty() ? QStringLiteral("none")
                                                 : modes.join(QLatin1Char(' ')))
                             << '\n';
-        backend = std::make_unique<ApertiumTranslator>(catalogue, detector, apertium, modes);
+        backend =
+            std::make_unique<ApertiumTranslator>(catalogue, detector, modesDirectory, poolLimits);
     } else if (backendName == QLatin1String("echo")) {
         backend = std::make_unique<EchoTranslator>();
     } else if (backendName == QLatin1String("none")) {
@@ -126,7 +255,8 @@ int main(int argc, char *argv[])
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app,
                      [] { QCoreApplication::exit(0); });
 
-    CompanionServer server(tables, backend.get(), limit, &log);
+    raiseDescriptorLimit();
+    CompanionServer server(tables, backend.get(), limit, serverLimits, &log);
     for (const QHostAddress &address : addresses) {
         QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
         if (server.listen(address, quint16(port), &error, &code))
@@ -136,6 +266,13 @@ int main(int argc, char *argv[])
         const bool ipv6Missing = defaultAddresses &&
                                  address.protocol() == QAbstractSocket::IPv6Protocol &&
                                  code != QAbstractSocket::AddressInUseError;
+        if (code == QAbstractSocket::AddressInUseError &&
+            RunningServerProbe::isQuilloraServer(address, quint16(port))) {
+            QTextStream(stderr) << "quillora-server: another quillora-server is already "
+                                   "listening on port "
+                                << port << '\n';
+            return 0;
+        }
         if (!ipv6Missing)
             return fail(QStringLiteral("cannot listen on %1 port %2: %3")
                             .arg(address.toString())

@@ -7,6 +7,7 @@ import os
 import socket
 import struct
 import subprocess
+import threading
 import time
 
 SERVER_BIN = os.environ.get("QUILLORA_SERVER_BIN", "quillora-server")
@@ -89,12 +90,46 @@ class Server:
                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
             line = self.proc.stdout.readline()
             if "listening on" in line:
+                self.log = []
+                threading.Thread(target=self._collect_log, daemon=True).start()
                 return
             self.proc.wait()
         raise RuntimeError("quillora-server did not start: " + self.proc.stderr.read())
 
+    def _collect_log(self):
+        for line in self.proc.stderr:
+            self.log.append(line)
+
+    def logged(self, text):
+        """True once a line of the server's log contains the text."""
+        return any(text in line for line in self.log)
+
     def link(self):
         return Link(self.port)
+
+    def descendants(self):
+        """Pids of every live process the server started, directly or not."""
+        parents = {}
+        for entry in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    fields = stat.read().rsplit(")", 1)[1].split()
+            except (OSError, IndexError):
+                continue
+            if fields[0] != "Z":
+                parents[int(entry)] = int(fields[1])
+        found, frontier = set(), {self.proc.pid}
+        while frontier:
+            frontier = {pid for pid, parent in parents.items() if parent in frontier}
+            found |= frontier
+        return found
+
+    def peak_memory_kb(self):
+        with open(f"/proc/{self.proc.pid}/status") as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+        return 0
 
     def stop(self):
         """SIGTERM; returns the exit code."""

@@ -1,0 +1,62 @@
+#ifndef PIPELINEPOOL_H
+#define PIPELINEPOOL_H
+
+#include "apertiumpipeline.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QQueue>
+#include <QStringList>
+
+// The persistent Apertium pipelines of the server. Requests for one mode share
+// its pipelines in the order they came; a mode gets up to perMode pipelines
+// when requests wait, and all modes together at most maxPipelines, the one
+// idle longest giving way when a mode without one needs a place. Unused
+// pipelines are closed after idleMs; a request that takes longer than
+// timeoutMs fails and its pipeline is killed, to be started afresh when
+// needed.
+class PipelinePool : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Limits
+    {
+        int maxPipelines = 6;
+        int perMode = 2;
+        int idleMs = 300000;
+        int timeoutMs = 60000;
+    };
+
+    PipelinePool(const QString &modesDirectory, const Limits &limits, QObject *parent = nullptr);
+
+    // `done` runs later, once, unless `context` dies first; a request whose
+    // context dies while a pipeline works on it stops that pipeline.
+    void translate(const QString &mode, const QString &text, QObject *context,
+                   ApertiumPipeline::Done done);
+
+private:
+    struct Job
+    {
+        QString mode;
+        QString text;
+        QPointer<QObject> context;
+        ApertiumPipeline::Done done;
+    };
+
+    void dispatch();
+    void dispatchLater();
+    ApertiumPipeline *pipelineFor(const QString &mode);
+    void start(ApertiumPipeline *pipeline, const Job &job);
+    QList<QStringList> stagesOf(const QString &mode);
+
+    QString modesDirectory;
+    Limits limits;
+    QList<ApertiumPipeline *> pipelines;
+    QQueue<Job> jobs;
+    QHash<QString, QList<QStringList>> stageCache;
+};
+
+#endif

@@ -1,0 +1,184 @@
+"""Offline translation through the real quillora-server with Apertium, and the
+server's defences against careless and hostile clients."""
+import atexit
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+
+import pytest
+
+from quillora import SERVER_BIN, Server, encode, wait_until
+
+# The pairs the install script brings, whatever else the machine has.
+DATA = tempfile.mkdtemp()
+atexit.register(shutil.rmtree, DATA)
+os.mkdir(os.path.join(DATA, "modes"))
+for installed in ("eng-spa", "spa-eng", "fr-es", "es-fr"):
+    os.symlink(f"/usr/share/apertium/modes/{installed}.mode",
+               os.path.join(DATA, "modes", f"{installed}.mode"))
+os.environ["APERTIUM_DATADIR"] = DATA
+
+FAILED = "The offline translation failed."
+LONG = ("The library opens at nine in the morning and closes late in the evening. " * 30)[:1800]
+
+
+def one_shot(mode, text):
+    return subprocess.run(["apertium", "-u", "-f", "txt", mode], input=text.encode(),
+                          capture_output=True, check=True).stdout.decode()
+
+
+@pytest.fixture(scope="module")
+def server():
+    with Server("--backend", "apertium") as running:
+        yield running
+
+
+@pytest.mark.parametrize("text", [
+    "The cat sleeps.",
+    "First line\nsecond line\n\n\nafter blank lines\n",
+    "  Indented\ttab~tilde ~ and [brackets] <x> {y} a/b \\ $5 @me ^_^",
+    "Ünïcode façade, 日本語 and 😀 emoji.\r\nWindows line",
+    LONG,
+])
+def test_warm_pipeline_answers_like_one_shot_apertium(server, text):
+    link = server.link()
+    link.ask("en~es~warm up")
+    assert link.ask("en~es~" + text) == one_shot("eng-spa", text)
+
+
+def test_clients_sharing_a_pair_get_their_own_answers_in_order(server):
+    dogs, houses = server.link(), server.link()
+    for i in range(6):
+        dogs.send(f"en~es~The dog number {i}.")
+        houses.send(f"en~es~The house number {i}.")
+    for i in range(6):
+        assert dogs.receive() == f"El número de perro {i}."
+        assert houses.receive() == f"El número de casa {i}."
+
+
+@pytest.mark.parametrize("source, text, answer", [
+    ("fr", "Le chat est noir.", "The cat is black."),
+    ("auto", "Le chien mange la pomme rouge.", "The dog eats the red apple."),
+    ("en", "The red house.", one_shot("es-fr", one_shot("eng-spa", "The red house."))),
+])
+def test_pairs_without_a_direct_mode_go_through_a_third_language(server, source, text, answer):
+    target = "fr" if source == "en" else "en"
+    assert server.link().ask(f"{source}~{target}~{text}") == answer
+
+
+@pytest.mark.parametrize("args, code, output", [
+    (["--list-pairs"], 0, "fr -> en: fr-es, spa-eng\n"),
+    (["--list-pairs"], 0, "en -> es: eng-spa\n"),
+    (["--list-pairs"], 0, "fr -> es: fr-es\n"),
+    (["--limit", "8388607"], 1, "8388606"),
+])
+def test_command_line(args, code, output):
+    run = subprocess.run([SERVER_BIN, *args], capture_output=True, text=True, timeout=60)
+    assert run.returncode == code
+    assert output in run.stdout + run.stderr
+
+
+def test_a_limit_of_one_full_frame_is_announced():
+    with Server("--limit", "8388606") as running:
+        assert running.link().ask("Get Translate Limit1 Length From Server") \
+            == "Get Translate Limit Length From Server=8388606"
+
+
+@pytest.mark.parametrize("holder, code", [("quillora", 0), ("other", 1)])
+def test_a_taken_port(holder, code):
+    if holder == "quillora":
+        with Server() as first:
+            run = subprocess.run([SERVER_BIN, "--port", str(first.port), "--listen", "127.0.0.1"],
+                                 capture_output=True, text=True, timeout=60)
+    else:
+        with socket.socket() as other:
+            other.bind(("127.0.0.1", 0))
+            other.listen()
+            run = subprocess.run([SERVER_BIN, "--port", str(other.getsockname()[1]),
+                                  "--listen", "127.0.0.1"],
+                                 capture_output=True, text=True, timeout=60)
+    assert run.returncode == code
+    assert ("another quillora-server is already listening" in run.stderr) == (code == 0)
+
+
+def test_a_killed_pipeline_answers_its_request_and_is_replaced():
+    with Server("--backend", "apertium") as running:
+        link = running.link()
+        link.send("en~es~The first request.")
+        stages = wait_until(lambda: len(running.descendants()) > 5 and running.descendants())
+        os.kill(sorted(stages)[len(stages) // 2], signal.SIGKILL)
+        assert link.receive() == FAILED
+        assert link.ask("en~es~The second request.") == "La segunda petición."
+        assert not stages & running.descendants()
+
+
+@pytest.mark.parametrize("ending, args", [
+    ("client leaves mid-request", []),
+    ("pipeline idle", ["--pipeline-idle", "1"]),
+])
+def test_no_pipeline_process_outlives_its_use(ending, args):
+    with Server("--backend", "apertium", *args) as running:
+        link = running.link()
+        if ending == "pipeline idle":
+            assert link.ask("en~es~Good morning.") == "Buenos días."
+        else:
+            link.send("en~es~" + LONG)
+            assert wait_until(running.descendants)
+            link.close()
+        assert wait_until(lambda: not running.descendants())
+
+
+def test_a_flooding_client_is_closed_while_others_are_served():
+    with Server("--backend", "apertium", "--max-waiting", "3") as running:
+        flood, other = running.link(), running.link()
+        flood.sock.sendall(b"".join(encode(f"en~es~Flood {i}.") for i in range(20)))
+        assert flood.closed_by_server()
+        assert other.ask("en~es~Good morning.") == "Buenos días."
+        assert wait_until(lambda: running.logged("more than 3 requests waiting"))
+
+
+def test_a_client_that_never_reads_is_capped_while_others_are_served():
+    with Server("--backend", "echo", "--output-cap", "1000000", "--stall-timeout", "5") as running:
+        silent, other = running.link(), running.link()
+        start = running.peak_memory_kb()
+        frame = encode("en~es~" + "x" * 1_000_000)
+        silent.sock.settimeout(2)
+        try:
+            for _ in range(300):
+                silent.sock.sendall(frame)
+        except OSError:
+            pass  # blocked by the server's pause, or closed by it
+        assert other.ask("en~es~still served") == "[es] still served"
+        assert running.peak_memory_kb() - start < 150_000
+        assert wait_until(lambda: running.logged("does not read its answers"))
+
+
+def test_a_half_sent_frame_is_closed_after_the_stall_timeout():
+    with Server("--backend", "echo", "--stall-timeout", "1") as running:
+        stalled = running.link()
+        stalled.sock.sendall(encode("en~es~cut short")[:9])
+        assert stalled.closed_by_server()
+        assert wait_until(lambda: running.logged("a frame stalled half sent"))
+
+
+def test_a_nested_marker_answer_is_cleaned_without_holding_up_others():
+    marker = "Get Translate Limit Length From Server="
+    nested = marker[:20] * 32_800 + marker[20:] * 32_800
+    with Server("--backend", "echo") as running:
+        big, small = running.link(), running.link()
+        big.sock.settimeout(10)
+        small.sock.settimeout(10)
+        big.send("en~es~" + nested + " end")
+        assert small.ask("en~es~quick") == "[es] quick"
+        assert big.receive() == "[es]  end"
+
+
+def test_connections_past_the_cap_are_closed():
+    with Server("--backend", "echo", "--max-connections", "2") as running:
+        first, second, third = running.link(), running.link(), running.link()
+        assert third.closed_by_server()
+        assert first.ask("en~es~one") == "[es] one"
+        assert second.ask("en~es~two") == "[es] two"
