@@ -16,6 +16,8 @@ struct Label
 
 const Label labels[] = {
     {"toolButton", "Help", "Help"},
+    {"pushButton_clear", "clear", "clear"},
+    {"pushButton_translate", "translate", "Translate"},
     {"pushButton_prev", "previous", "Previous translation"},
     {"pushButton_play", "translate", "Translate"},
     {"pushButton_next", "next", "Next translation"},
