@@ -115,74 +115,47 @@ class Server:
 
 
 def start_client(root, uid=None):
-    """The real client with a home and XDG directories of its own under root,
-    as user id uid when given (needs root). As root it also gets a network of
-    its own, where it reaches neither a companion server nor the web page."""
+    """The real client with its own home and XDG directories under root, as user uid if given;
+    as root in a network of its own, where it reaches no server and no web page."""
     env = dict(os.environ, QT_QPA_PLATFORM="xcb")
-    for name, variable in (("home", "HOME"), ("data", "XDG_DATA_HOME"),
-                           ("config", "XDG_CONFIG_HOME"), ("runtime", "XDG_RUNTIME_DIR")):
-        path = os.path.join(root, name)
-        os.makedirs(path, mode=0o700, exist_ok=True)
-        if uid is not None:
-            os.chown(path, uid, uid)
-        env[variable] = path
-    command = [CLIENT_BIN]
-    if uid is not None:
-        if "XAUTHORITY" in env:
-            env["XAUTHORITY"] = shutil.copy(env["XAUTHORITY"], os.path.join(root, "xauthority"))
-            os.chmod(env["XAUTHORITY"], 0o644)
-        command = ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", "--", *command]
-    if os.geteuid() == 0:
-        command = ["unshare", "-n", "--", *command]
-    return subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL)
+    for variable in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
+        env[variable] = os.path.join(root, variable)
+        os.makedirs(env[variable], mode=0o700, exist_ok=True)
+        os.chown(env[variable], uid or os.getuid(), uid or os.getgid())
+    setpriv = [] if uid is None else ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups"]
+    if uid is not None and "XAUTHORITY" in env:  # a copy the user may read
+        env["XAUTHORITY"] = shutil.copy(env["XAUTHORITY"], root)
+        os.chmod(env["XAUTHORITY"], 0o644)
+    unshare = ["unshare", "-n"] if os.geteuid() == 0 else []
+    return subprocess.Popen([*unshare, *setpriv, CLIENT_BIN], env=env, stdout=subprocess.DEVNULL)
 
 
 class Desktop:
-    """The X display of the tests, seen and driven as a window manager would."""
+    """The tests' X display, seen and driven as a window manager would."""
 
     def __init__(self):
-        from Xlib import X, Xatom, display
-        self.X, self.Xatom = X, Xatom
-        self.display = display.Display()
-        self.root = self.display.screen().root
-
-    def atom(self, name):
-        return self.display.intern_atom(name)
+        from Xlib import X, display
+        self.X, self.display = X, display.Display()
+        self.root, self.atom = self.display.screen().root, self.display.intern_atom
 
     def main_window(self, pid):
-        """The top-level window of the process that bears a title, if any."""
         for window in self.root.query_tree().children:
-            owner = window.get_full_property(self.atom("_NET_WM_PID"), self.Xatom.CARDINAL)
-            name = window.get_full_property(self.atom("_NET_WM_NAME"), 0)
-            if owner and owner.value[0] == pid and name and name.value:
+            owner = window.get_full_property(self.atom("_NET_WM_PID"), 0)
+            title = window.get_full_property(self.atom("_NET_WM_NAME"), 0)
+            if owner and owner.value[0] == pid and title and title.value:
                 return window
-        return None
 
     def is_shown(self, window):
         return window.get_attributes().map_state == self.X.IsViewable
 
-    def close(self, window):
-        """What the close button of a title bar does: WM_DELETE_WINDOW."""
-        from Xlib.protocol import event
-        window.send_event(event.ClientMessage(
-            window=window, client_type=self.atom("WM_PROTOCOLS"),
-            data=(32, [self.atom("WM_DELETE_WINDOW"), self.X.CurrentTime, 0, 0, 0])))
+    def close(self, window):  # what a title bar's close button does
+        from Xlib.protocol.event import ClientMessage
+        window.send_event(ClientMessage(window=window, client_type=self.atom("WM_PROTOCOLS"), data=(
+            32, [self.atom("WM_DELETE_WINDOW"), self.X.CurrentTime, 0, 0, 0])))
         self.display.flush()
 
-    def offer_tray(self):
-        """Owns the system tray selection, so programs find a tray to go to,
-        until the returned window is destroyed."""
+    def offer_tray(self):  # a system tray until the returned window is destroyed
         owner = self.root.create_window(0, 0, 1, 1, 0, self.X.CopyFromParent)
         owner.set_selection_owner(self.atom("_NET_SYSTEM_TRAY_S0"), self.X.CurrentTime)
         self.display.sync()
         return owner
-
-    def close_display(self):
-        self.display.close()
-
-
-def shared_memory_creators():
-    """Process ids that created the System V shared memory segments that exist."""
-    listing = subprocess.run(["ipcs", "-m", "-p"], capture_output=True, text=True).stdout
-    return {int(f[2]) for f in (line.split() for line in listing.splitlines())
-            if len(f) >= 4 and f[0].isdigit()}
