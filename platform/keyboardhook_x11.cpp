@@ -39,8 +39,12 @@ public:
     bool isInstalled() const override { return notifier != nullptr; }
     // Injecting Ctrl+C would interrupt the program in a terminal, and copying
     // would overwrite what the user keeps on the clipboard. The selection is
-    // already published as PRIMARY by whichever client holds it.
-    SelectionPlace selectionPlace() const override { return SelectionPlace::PrimarySelection; }
+    // already published as PRIMARY by whichever client holds it. Away from
+    // an X server there is no PRIMARY to read.
+    SelectionPlace selectionPlace() const override
+    {
+        return isInstalled() ? SelectionPlace::PrimarySelection : SelectionPlace::Clipboard;
+    }
     void copyForegroundSelection() override {}
 
 private:
