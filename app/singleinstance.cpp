@@ -50,7 +50,9 @@ struct SingleInstance::Token
     bool acquire()
     {
         lock.setStaleLockTime(0);
-        return lock.tryLock(0);
+        // A runtime directory that takes no lock must not keep the program
+        // from ever starting; only a lock held by a live copy refuses.
+        return lock.tryLock(0) || lock.error() != QLockFile::LockFailedError;
     }
 
     static QString place()
