@@ -1,19 +1,107 @@
 #include "app/singleinstance.h"
 
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+#ifdef Q_OS_WIN
+#include <QSharedMemory>
+#else
+#include <QLockFile>
+
+#include <unistd.h>
+#endif
+
 const char *const SingleInstance::defaultKey = "Zerizoriva-Dezizi";
 
-SingleInstance::SingleInstance(const QString &key) : token(key) {}
+namespace {
+
+constexpr int connectTimeoutMs = 2000;
+
+} // namespace
+
+#ifdef Q_OS_WIN
+
+// Named shared memory lives in the session's own namespace, which already
+// makes the token one per login.
+struct SingleInstance::Token
+{
+    QSharedMemory memory{QString::fromLatin1(defaultKey)};
+
+    bool acquire() { return memory.create(512, QSharedMemory::ReadWrite); }
+
+    static QString channelName()
+    {
+        return QString::fromLatin1(defaultKey) + QLatin1Char('-') +
+               qEnvironmentVariable("USERNAME");
+    }
+};
+
+#else
+
+// A lock file in the user's own runtime directory: other users never meet
+// it, and the lock of a copy that crashed is found stale by its dead process
+// id, so nothing outlives a run in the system's shared tables.
+struct SingleInstance::Token
+{
+    QLockFile lock{place() + QStringLiteral(".lock")};
+
+    bool acquire()
+    {
+        lock.setStaleLockTime(0);
+        // A runtime directory that takes no lock must not keep the program
+        // from ever starting; only a lock held by a live copy refuses.
+        return lock.tryLock(0) || lock.error() != QLockFile::LockFailedError;
+    }
+
+    static QString place()
+    {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!runtime.isEmpty())
+            return runtime + QLatin1Char('/') + QLatin1String(defaultKey);
+        return QDir::tempPath() + QLatin1Char('/') + QLatin1String(defaultKey) + QLatin1Char('-') +
+               QString::number(::getuid());
+    }
+
+    static QString channelName() { return place(); }
+};
+
+#endif
+
+SingleInstance::SingleInstance(QObject *parent)
+    : QObject(parent), token(std::make_unique<Token>()), channelName(Token::channelName())
+{
+}
+
+SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::acquire()
 {
-    // On Unix a segment outlives a copy that crashed or was killed, and would
-    // refuse every later start. Attaching and detaching removes a segment that
-    // nobody else is attached to and leaves a live copy's segment alone, so
-    // two running copies stay impossible.
-    {
-        QSharedMemory stale(token.key());
-        if (stale.attach())
-            stale.detach();
+    if (!token->acquire())
+        return false;
+    // Whatever a crashed copy left under the name is ours to replace now.
+    QLocalServer::removeServer(channelName);
+    channel = new QLocalServer(this);
+    channel->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(channel, &QLocalServer::newConnection, this, &SingleInstance::acceptStarts);
+    channel->listen(channelName);
+    return true;
+}
+
+void SingleInstance::acceptStarts()
+{
+    while (QLocalSocket *start = channel->nextPendingConnection()) {
+        start->close();
+        start->deleteLater();
+        emit showRequested();
     }
-    return token.create(segmentSize, QSharedMemory::ReadWrite);
+}
+
+void SingleInstance::askRunningCopyToShow() const
+{
+    QLocalSocket socket;
+    socket.connectToServer(channelName);
+    if (socket.waitForConnected(connectTimeoutMs))
+        socket.disconnectFromServer();
 }

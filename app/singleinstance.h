@@ -1,26 +1,45 @@
 #ifndef SINGLEINSTANCE_H
 #define SINGLEINSTANCE_H
 
-#include <QSharedMemory>
+#include <QObject>
 #include <QString>
 
-// The token that lets only one copy of the client run per user login: a small
-// shared-memory segment under a fixed key, held for the whole run and
-// released when the object is destroyed.
-class SingleInstance
+#include <memory>
+
+class QLocalServer;
+
+// The token that lets only one copy of the client run per user login, held
+// for the whole run and released when the object is destroyed, and the
+// channel through which a later start asks the running copy to come forward.
+class SingleInstance : public QObject
 {
+    Q_OBJECT
+
 public:
     static const char *const defaultKey;
-    static constexpr int segmentSize = 512;
 
-    explicit SingleInstance(const QString &key = QString::fromLatin1(defaultKey));
+    explicit SingleInstance(QObject *parent = nullptr);
+    ~SingleInstance() override;
 
-    // True when this process now holds the token; false when another live
-    // copy holds it.
+    // True when this process now holds the token and listens for later
+    // starts; false when another live copy of the same user holds it.
     bool acquire();
 
+    // Asks the copy that holds the token to show its window.
+    void askRunningCopyToShow() const;
+
+signals:
+    // A later start wants the window brought forward.
+    void showRequested();
+
 private:
-    QSharedMemory token;
+    struct Token;
+
+    void acceptStarts();
+
+    std::unique_ptr<Token> token;
+    QString channelName;
+    QLocalServer *channel = nullptr;
 };
 
 #endif

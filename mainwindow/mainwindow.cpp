@@ -1,5 +1,6 @@
 #include "mainwindow/mainwindow.h"
 
+#include "mainwindow/accessiblelabels.h"
 #include "mainwindow/textpieces.h"
 #include "net/clientstuff.h"
 #include "net/framecodec.h"
@@ -16,7 +17,9 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPalette>
+#include <QShortcut>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
@@ -46,8 +49,9 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
     displayTexts.clear();
     dataDirectory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // The parent folders are missing on a fresh account too.
     if (!QDir(dataDirectory).exists())
-        QDir().mkdir(dataDirectory);
+        QDir().mkpath(dataDirectory);
     displayTexts.loadAtStartup(dataFilePath(QStringLiteral("config.txt")));
 
     ui->pushButton_disconnect->hide();
@@ -90,6 +94,11 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     connect(restoreAction, &QAction::triggered, this, &MainWindow::showNormal);
     connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
     connect(helpAction, &QAction::triggered, this, &MainWindow::HelpAction);
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL + Qt::Key_Return), QKeySequence(Qt::CTRL + Qt::Key_Enter)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                &MainWindow::translateSourceText);
+    }
 
     QTimer::singleShot(firstFocusDelayMs, this, SLOT(firstHide()));
 }
@@ -148,6 +157,12 @@ void MainWindow::timerEvent(QTimerEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Without a tray there would be no way back to a hidden window, and no Quit.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        event->accept();
+        QCoreApplication::quit();
+        return;
+    }
     trayIcon->setVisible(true);
     hide();
     event->ignore();
@@ -157,6 +172,13 @@ void MainWindow::showEvent(QShowEvent *event)
 {
     trayIcon->hide();
     QMainWindow::showEvent(event);
+}
+
+void MainWindow::bringForward()
+{
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -243,8 +265,9 @@ void MainWindow::translateSourceText()
     // Everything below works on local copies: while a piece is being fetched
     // the event loop runs, and a server message or the hotkey may start
     // another translation before this one resumes.
-    const QString text =
-        TextPieces::cutToLimit(ui->plainTextEdit_source->toPlainText(), translationLimit);
+    const QString source = ui->plainTextEdit_source->toPlainText();
+    const QString text = TextPieces::cutToLimit(source, translationLimit);
+    showCutNotice(text.size(), source.size());
     history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
                               ui->comboBoxTo->currentIndex(), displayLanguageIndex);
     const QString sourceCode =
@@ -283,6 +306,19 @@ void MainWindow::translateSourceText()
     }
     ui->plainTextEdit_translate->setPlainText(result);
     spinner->stop();
+}
+
+void MainWindow::showCutNotice(int translated, int total)
+{
+    if (translated < total) {
+        statusBar()->showMessage(
+            displayText(QStringLiteral("cut_notice"),
+                        QStringLiteral("Only the first %1 of %2 characters were translated."))
+                .arg(translated)
+                .arg(total));
+    } else if (QStatusBar *bar = findChild<QStatusBar *>()) {
+        bar->clearMessage();
+    }
 }
 
 QString MainWindow::fetchTranslation(const QString &piece, const QString &sourceCode,
@@ -377,6 +413,10 @@ void MainWindow::retranslateFromTable()
     for (int i = 0; i < targetNames.size(); ++i)
         ui->comboBoxTo->setItemText(i, displayText(targetNames.at(i), targetNames.at(i)));
     helpAction->setText(displayText(QStringLiteral("Help"), QStringLiteral("Help")));
+    restoreAction->setText(displayText(QStringLiteral("restore"), tr("&Restore      ")));
+    quitAction->setText(displayText(QStringLiteral("quit"), tr("&Quit      ")));
+    trayIcon->setToolTip(windowTitle());
+    AccessibleLabels::apply(this, displayTexts, catalogue);
 }
 
 void MainWindow::reloadDisplayTextTable(const QString &file)
@@ -532,13 +572,15 @@ void MainWindow::leftControlReleased()
 void MainWindow::doKeyProcess()
 {
     if (ctrlReleaseCount == 2) {
-        if (isActiveWindow()) {
+        const bool fromPrimary =
+            keyboardHook->selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
+        if (!isActiveWindow()) {
+            keyboardHook->copyForegroundSelection();
+        } else if (!fromPrimary) {
             if (ui->plainTextEdit_source->hasFocus())
                 ui->plainTextEdit_source->copy();
             else if (ui->plainTextEdit_translate->hasFocus())
                 ui->plainTextEdit_translate->copy();
-        } else {
-            keyboardHook->copyForegroundSelection();
         }
         // The other application needs a moment to hand its selection over.
         QThread::msleep(clipboardSettleMs);
@@ -547,7 +589,8 @@ void MainWindow::doKeyProcess()
         activateWindow();
         ui->plainTextEdit_source->setFocus(Qt::OtherFocusReason);
 
-        QString text = QGuiApplication::clipboard()->text(QClipboard::Clipboard);
+        QString text = QGuiApplication::clipboard()->text(fromPrimary ? QClipboard::Selection
+                                                                      : QClipboard::Clipboard);
         if (text.contains(QLatin1String("file://")))
             text.clear();
         ui->plainTextEdit_source->setPlainText(text);

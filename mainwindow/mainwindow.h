@@ -42,8 +42,11 @@ public:
     // Frames `text` and writes it to the server link as it is at the moment.
     void sendMessage(const QString &text);
 
-    // Called by the hotkey back end for every release of the left Ctrl key.
+    // Called by the hotkey back end for every clean tap of the left Ctrl key.
     void leftControlReleased();
+
+    // Shows the window in its normal state in front of the others.
+    void bringForward();
 
     // Read-only views and timing seams for tests; the program never uses them.
     const TranslationHistory &translationHistory() const { return history; }
@@ -102,6 +105,8 @@ private:
     void saveLanguageSelection();
 
     void translateSourceText();
+    // Tells the user when a text was longer than one translation takes.
+    void showCutNotice(int translated, int total);
     QString fetchTranslation(const QString &piece, const QString &sourceCode,
                              const QString &targetCode);
 

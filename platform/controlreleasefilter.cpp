@@ -10,14 +10,25 @@ ControlReleaseFilter::ControlReleaseFilter(unsigned leftControlKey, std::vector<
 
 void ControlReleaseFilter::keyPressed(unsigned key)
 {
+    if (key == leftControlKey) {
+        if (!controlDown)
+            cleanTap = true;
+        controlDown = true;
+        return;
+    }
+    cleanTap = false;
     if (std::find(altKeys.begin(), altKeys.end(), key) != altKeys.end())
         heldAltKeys.insert(key);
 }
 
 void ControlReleaseFilter::keyReleased(unsigned key)
 {
-    if (key == leftControlKey && heldAltKeys.empty())
-        ++releases;
+    if (key == leftControlKey) {
+        if (controlDown && cleanTap && heldAltKeys.empty())
+            ++releases;
+        controlDown = false;
+        cleanTap = false;
+    }
     heldAltKeys.erase(key);
 }
 

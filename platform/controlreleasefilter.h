@@ -4,12 +4,14 @@
 #include <set>
 #include <vector>
 
-// Picks from the raw key events of a whole X desktop the left-Ctrl releases
-// that the quick-translate hotkey counts, so that they match what a Windows
-// low-level hook reports as WM_KEYUP of VK_LCONTROL: a release while an Alt
-// key is held is a system key (WM_SYSKEYUP) there, which the hotkey ignores.
-// A held key that autorepeats is recorded by the X server as repeated
-// presses with one release at the end, as on Windows, so it counts once.
+// Picks from the raw key events of the whole desktop the left-Ctrl releases
+// that the quick-translate hotkey counts: clean taps only. A release counts
+// when no other key was pressed since that Ctrl key went down, so that Ctrl+C
+// followed by Ctrl+V never looks like two taps. A release while an Alt key is
+// held is a system key on Windows (WM_SYSKEYUP), which the hotkey ignores on
+// every desktop. A held key that autorepeats reports repeated presses with
+// one release at the end; a repeated press of the Ctrl key itself keeps the
+// tap clean.
 class ControlReleaseFilter
 {
 public:
@@ -25,6 +27,8 @@ private:
     unsigned leftControlKey;
     std::vector<unsigned> altKeys;
     std::set<unsigned> heldAltKeys;
+    bool controlDown = false;
+    bool cleanTap = false;
     int releases = 0;
 };
 

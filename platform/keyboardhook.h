@@ -5,8 +5,8 @@
 #include <memory>
 
 // The global quick-translate hotkey as the desktop offers it: reports every
-// release of the left Ctrl key anywhere on the desktop and copies the
-// foreground application's selection to the clipboard. Which back end is
+// clean tap of the left Ctrl key anywhere on the desktop and makes the
+// foreground application's selection readable. Which back end is
 // built is chosen at configure time; this header stays free of any platform
 // and toolkit header.
 class KeyboardHook
@@ -20,9 +20,22 @@ public:
 
     virtual ~KeyboardHook();
 
+    // Where the selection to translate can be read once
+    // copyForegroundSelection() has run.
+    enum class SelectionPlace
+    {
+        Clipboard,
+        // The X primary selection, which holds the text selected anywhere on
+        // the desktop without any copy, so the clipboard keeps its content.
+        PrimarySelection
+    };
+
     virtual bool isInstalled() const = 0;
 
-    // Puts the foreground application's selected text on the clipboard.
+    virtual SelectionPlace selectionPlace() const = 0;
+
+    // Makes the foreground application's selected text readable at
+    // selectionPlace(); where the desktop already publishes it, does nothing.
     virtual void copyForegroundSelection() = 0;
 
 protected:

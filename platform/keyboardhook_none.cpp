@@ -8,6 +8,7 @@ class UnavailableKeyboardHook final : public KeyboardHook
 {
 public:
     bool isInstalled() const override { return false; }
+    SelectionPlace selectionPlace() const override { return SelectionPlace::Clipboard; }
     void copyForegroundSelection() override {}
 };
 

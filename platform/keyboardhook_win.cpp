@@ -1,3 +1,4 @@
+#include "platform/controlreleasefilter.h"
 #include "platform/keyboardhook.h"
 
 #include <utility>
@@ -20,26 +21,35 @@ public:
     ~WindowsKeyboardHook() override;
 
     bool isInstalled() const override { return keyboardHook != nullptr; }
+    SelectionPlace selectionPlace() const override { return SelectionPlace::Clipboard; }
     void copyForegroundSelection() override;
 
-    void leftControlReleased() { onLeftControlReleased(); }
+    void keyEvent(WPARAM message, DWORD virtualKey);
 
 private:
     ReleaseHandler onLeftControlReleased;
+    ControlReleaseFilter filter{VK_LCONTROL, {VK_LMENU, VK_RMENU}};
     HHOOK keyboardHook = nullptr;
 };
 
 // The system holds every keystroke of the desktop until this returns, so it
-// only reports the release and leaves all work to the event loop. It never
+// only feeds the filter and leaves all work to the event loop. It never
 // swallows a key.
 LRESULT CALLBACK keyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HC_ACTION && wParam == WM_KEYUP && hookWindow != nullptr) {
-        const auto *key = reinterpret_cast<const KBDLLHOOKSTRUCT *>(lParam);
-        if (key->vkCode == VK_LCONTROL)
-            hookWindow->leftControlReleased();
-    }
+    if (nCode == HC_ACTION && hookWindow != nullptr)
+        hookWindow->keyEvent(wParam, reinterpret_cast<const KBDLLHOOKSTRUCT *>(lParam)->vkCode);
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void WindowsKeyboardHook::keyEvent(WPARAM message, DWORD virtualKey)
+{
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        filter.keyPressed(virtualKey);
+    else if (message == WM_KEYUP || message == WM_SYSKEYUP)
+        filter.keyReleased(virtualKey);
+    for (int releases = filter.takeReleases(); releases > 0; --releases)
+        onLeftControlReleased();
 }
 
 WindowsKeyboardHook::WindowsKeyboardHook(ReleaseHandler onLeftControlReleased)

@@ -1,7 +1,6 @@
 #include "platform/controlreleasefilter.h"
 #include "platform/keyboardhook.h"
 
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
@@ -38,7 +37,15 @@ public:
     ~X11KeyboardHook() override;
 
     bool isInstalled() const override { return notifier != nullptr; }
-    void copyForegroundSelection() override;
+    // Injecting Ctrl+C would interrupt the program in a terminal, and copying
+    // would overwrite what the user keeps on the clipboard. The selection is
+    // already published as PRIMARY by whichever client holds it. Away from
+    // an X server there is no PRIMARY to read.
+    SelectionPlace selectionPlace() const override
+    {
+        return isInstalled() ? SelectionPlace::PrimarySelection : SelectionPlace::Clipboard;
+    }
+    void copyForegroundSelection() override {}
 
 private:
     bool startRecording();
@@ -168,21 +175,6 @@ void X11KeyboardHook::intercept(XPointer closure, XRecordInterceptData *data)
         }
     }
     XRecordFreeData(data);
-}
-
-// Injecting Ctrl+C would interrupt the program in a terminal. On X the
-// selection is already published as PRIMARY by whichever client holds it, so
-// it is moved to the clipboard directly. Without a selection the clipboard
-// keeps its content, as it does on Windows when the application copies
-// nothing.
-void X11KeyboardHook::copyForegroundSelection()
-{
-    if (!isInstalled())
-        return;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    const QString selection = clipboard->text(QClipboard::Selection);
-    if (!selection.isEmpty())
-        clipboard->setText(selection, QClipboard::Clipboard);
 }
 
 } // namespace

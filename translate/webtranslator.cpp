@@ -47,7 +47,8 @@ QString WebTranslator::extractTranslation(const QByteArray &body, const QString 
     if (results.empty())
         return connectionFailureText();
     const QString text = results.front().innerText();
-    if (text.isEmpty() && !piece.isEmpty())
+    // A piece of only spaces and line breaks rightly comes back empty.
+    if (text.isEmpty() && !piece.trimmed().isEmpty())
         return connectionFailureText();
     return text;
 }
@@ -72,6 +73,9 @@ QString WebTranslator::translate(const QString &piece, const QString &sourceCode
         timedOut = true;
         reply->abort();
     });
+    // Another fetch may run inside this one's wait and outlast the deadline;
+    // a reply that has finished keeps its page whatever happens after.
+    QObject::connect(reply, &QNetworkReply::finished, &deadline, &QTimer::stop);
 
     // Blocking in a nested loop instead of polling keeps the CPU idle while
     // timers, sockets and painting go on; user input waits for the answer.

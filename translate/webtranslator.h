@@ -25,8 +25,8 @@ public:
 
     // The translation held by a page: the direct text children of its first
     // "result-container" element; the failure text when the body is empty,
-    // when the page has no such element, or when a non-empty piece gets an
-    // empty result.
+    // when the page has no such element, or when a piece with more than white
+    // space gets an empty result.
     static QString extractTranslation(const QByteArray &body, const QString &piece);
 
     QString translate(const QString &piece, const QString &sourceCode,

@@ -4,6 +4,7 @@ The paths of the built programs come from the environment that CTest sets:
 QUILLORA_SERVER_BIN and QUILLORA_CLIENT_BIN.
 """
 import os
+import shutil
 import socket
 import struct
 import subprocess
@@ -146,3 +147,50 @@ class Server:
 
     def __exit__(self, *exc):
         self.stop()
+
+
+def start_client(root, uid=None):
+    """The real client with its own home and XDG directories under root, as user uid if given;
+    as root in a network of its own, where it reaches no server and no web page."""
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb")
+    for variable in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
+        env[variable] = os.path.join(root, variable)
+        os.makedirs(env[variable], mode=0o700, exist_ok=True)
+        os.chown(env[variable], uid or os.getuid(), uid or os.getgid())
+    setpriv = [] if uid is None else ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups"]
+    if uid is not None and "XAUTHORITY" in env:  # a copy the user may read
+        env["XAUTHORITY"] = shutil.copy(env["XAUTHORITY"], root)
+        os.chmod(env["XAUTHORITY"], 0o644)
+    unshare = ["unshare", "-n"] if os.geteuid() == 0 else []
+    return subprocess.Popen([*unshare, *setpriv, CLIENT_BIN], env=env, stdout=subprocess.DEVNULL)
+
+
+class Desktop:
+    """The tests' X display, seen and driven as a window manager would."""
+
+    def __init__(self):
+        from Xlib import X, display
+        self.X, self.display = X, display.Display()
+        self.root, self.atom = self.display.screen().root, self.display.intern_atom
+
+    def main_window(self, pid):
+        for window in self.root.query_tree().children:
+            owner = window.get_full_property(self.atom("_NET_WM_PID"), 0)
+            title = window.get_full_property(self.atom("_NET_WM_NAME"), 0)
+            if owner and owner.value[0] == pid and title and title.value:
+                return window
+
+    def is_shown(self, window):
+        return window.get_attributes().map_state == self.X.IsViewable
+
+    def close(self, window):  # what a title bar's close button does
+        from Xlib.protocol.event import ClientMessage
+        window.send_event(ClientMessage(window=window, client_type=self.atom("WM_PROTOCOLS"), data=(
+            32, [self.atom("WM_DELETE_WINDOW"), self.X.CurrentTime, 0, 0, 0])))
+        self.display.flush()
+
+    def offer_tray(self):  # a system tray until the returned window is destroyed
+        owner = self.root.create_window(0, 0, 1, 1, 0, self.X.CopyFromParent)
+        owner.set_selection_owner(self.atom("_NET_SYSTEM_TRAY_S0"), self.X.CurrentTime)
+        self.display.sync()
+        return owner

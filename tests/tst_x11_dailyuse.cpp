@@ -1,0 +1,163 @@
+// Daily use: fresh account, Ctrl shortcuts, nested fetches, keyboard, labels.
+
+#include "mainwindow/mainwindow.h"
+#include "net/servervocabulary.h"
+#include "platform/controlreleasefilter.h"
+#include "support/windowharness.h"
+#include "translate/webtranslator.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+class TestDailyUse : public QObject
+{
+    Q_OBJECT
+
+    WindowHarness harness;
+
+    static QByteArray pageOf(const char *t) { return "<p class=result-container>" + QByteArray(t); }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QVERIFY(harness.startPage(pageOf("done"))); }
+    void cleanup() { harness.stop(); }
+
+    void onlyCleanTapsCount_data()
+    {
+        // C: left Ctrl, A: Alt, k: another key; + down, - up; =releases counted.
+        QTest::addColumn<QString>("events");
+        QTest::newRow("two clean taps") << "C+ C- C+ C- =2";
+        QTest::newRow("Ctrl+A, Ctrl+C") << "C+ k+ k- C- C+ k+ k- C- =0";
+        QTest::newRow("key let go after Ctrl") << "C+ k+ C- k- =0";
+        QTest::newRow("held Ctrl repeats, then a shortcut") << "C+ C+ C- C+ k+ k- C- =1";
+        QTest::newRow("tap under Alt") << "A+ C+ C- A- =0";
+        QTest::newRow("release never pressed") << "C- =0";
+    }
+
+    void onlyCleanTapsCount()
+    {
+        QFETCH(QString, events);
+        ControlReleaseFilter filter('C', {'A'});
+        for (const QString &event : events.section(" =", 0, 0).split(' ')) {
+            const unsigned key = event.at(0).unicode();
+            event.endsWith('+') ? filter.keyPressed(key) : filter.keyReleased(key);
+        }
+        QCOMPARE(filter.takeReleases(), events.section('=', 1).toInt());
+    }
+
+    void freshAccountKeepsSettings()
+    {
+        QTemporaryDir root;
+        const auto restoreHome = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home); });
+        qputenv("HOME", QFile::encodeName(root.filePath("new/user")));
+        QVERIFY(harness.openWindowWithoutServer("en_US"));
+        harness.button("pushButton_Czech")->click();
+        QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("2\r\n0\r\n21\r\n"));
+    }
+
+    void nestedFetchKeepsFinishedPage()
+    {
+        PageServer pages;
+        QVERIFY(pages.listen());
+        pages.enqueue(PageServer::Response::page(pageOf("outer"), 200, 50));
+        pages.enqueue(PageServer::Response::page(pageOf("inner"), 200, 1500));
+        QString inner; // started while the outer fetch waits, ends after its deadline
+        connect(&pages, &PageServer::requestReceived, this, [&] {
+            if (pages.requestCount() == 1)
+                QTimer::singleShot(
+                    0, [&] { inner = WebTranslator(pages.url()).translate("b", "en", "de"); });
+        });
+        WebTranslator outer(pages.url());
+        outer.setTimeout(500);
+        QCOMPARE(outer.translate("a", "en", "de"), QString("outer"));
+        QCOMPARE(inner, QString("inner"));
+    }
+
+    void emptyResultFailsOnlyForText()
+    {
+        for (const char *blank : {"\n\n", " \t "})
+            QCOMPARE(WebTranslator::extractTranslation(pageOf(""), blank), QString());
+        QCOMPARE(WebTranslator::extractTranslation(pageOf(""), " x\n"),
+                 WebTranslator::connectionFailureText());
+    }
+
+    void cutIsReported()
+    {
+        MainWindow *window = harness.openWindowWithoutServer("en_US");
+        QVERIFY(window);
+        window->receivedSomething(ServerVocabulary::limitMarker() + "5");
+        harness.sourceBox()->setPlainText("abcdefgh");
+        harness.button("pushButton_translate")->click();
+        QCOMPARE(window->statusBar()->currentMessage(),
+                 QString("Only the first 5 of 8 characters were translated."));
+        harness.sourceBox()->setPlainText("abc");
+        harness.button("pushButton_translate")->click();
+        QCOMPARE(window->statusBar()->currentMessage(), QString());
+    }
+
+    void keyboard_data()
+    {
+        // The focused control and the keys | then the focused control, the
+        // result box and the source box, which held "typed".
+        QTest::addColumn<QString>("keyCase");
+        QTest::newRow("Tab leaves the source")
+            << "plainTextEdit_source Tab|pushButton_clear  typed";
+        QTest::newRow("Tab leaves the result") << "plainTextEdit_translate Tab|toolButton  typed";
+        QTest::newRow("Ctrl+Return in the source") << "plainTextEdit_source Ctrl+Return|"
+                                                      "plainTextEdit_source done typed";
+        QTest::newRow("Return on play") << "pushButton_play Return|pushButton_play done typed";
+        QTest::newRow("Return on Clear") << "pushButton_clear Return|pushButton_clear  ";
+    }
+
+    void keyboard()
+    {
+        QFETCH(QString, keyCase);
+        MainWindow *window = harness.openWindowWithoutServer("en_US");
+        QVERIFY(window);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTRY_VERIFY(harness.sourceBox()->hasFocus());
+        harness.sourceBox()->setPlainText("typed");
+        window->findChild<QWidget *>(keyCase.section(' ', 0, 0))->setFocus();
+        QTest::keySequence(QApplication::focusWidget(),
+                           QKeySequence(keyCase.section(' ', 1).section('|', 0, 0)));
+        QCOMPARE(QApplication::focusWidget()->objectName() + ' ' +
+                     harness.resultBox()->toPlainText() + ' ' + harness.sourceBox()->toPlainText(),
+                 keyCase.section('|', 1));
+    }
+
+    void labelsFollowDisplayLanguage()
+    {
+        MainWindow *window = harness.openWindowWithoutServer("en_US");
+        QVERIFY(window);
+        window->receivedSomething(ServerVocabulary::displayTableMarker() +
+                                  "previous=Zurück\nEnglish=Englisch\nrestore=&Wiederherstellen\n");
+        const QString expected =
+            "pushButton_prev=Zurück;pushButton_English=Englisch;toolButton=Help;"
+            "pushButton_next=Next translation;plainTextEdit_source=Text to translate";
+        for (const QString &entry : expected.split(';')) {
+            const QWidget *control = window->findChild<QWidget *>(entry.section('=', 0, 0));
+            QCOMPARE(control->objectName() + '=' + control->accessibleName(), entry);
+            QCOMPARE(control->objectName() + '=' + control->toolTip(), entry);
+        }
+        const QList<QAction *> tray = window->systemTrayIcon()->contextMenu()->actions();
+        QCOMPARE(tray.value(0)->text() + tray.value(1)->text(), "&Wiederherstellen&Quit      ");
+    }
+
+    void hotkeyReadsPrimaryAndKeepsClipboard()
+    {
+        MainWindow *window = harness.openWindowWithoutServer("en_US");
+        QVERIFY(window);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->setText("kept on the clipboard", QClipboard::Clipboard);
+        clipboard->setText("selected", QClipboard::Selection);
+        window->leftControlReleased();
+        window->leftControlReleased();
+        QTRY_COMPARE(harness.page()->requestedTexts(), QStringList{"selected"});
+        QCOMPARE(clipboard->text(QClipboard::Clipboard), QString("kept on the clipboard"));
+    }
+};
+
+QTEST_MAIN(TestDailyUse)
+#include "tst_x11_dailyuse.moc"
