@@ -63,10 +63,16 @@ const QStringList &DisplayTables::displayLanguageNames()
 
 const QStringList &DisplayTables::interfaceKeys()
 {
-    static const QStringList keys = {QStringLiteral("app_name1"), QStringLiteral("clear"),
-                                     QStringLiteral("translate"), QStringLiteral("Help"),
-                                     QStringLiteral("welcome1"),  QStringLiteral("welcome2"),
-                                     QStringLiteral("welcome3"),  QStringLiteral("welcome4")};
+    static const QStringList keys = {
+        QStringLiteral("app_name1"),       QStringLiteral("clear"),
+        QStringLiteral("translate"),       QStringLiteral("Help"),
+        QStringLiteral("welcome1"),        QStringLiteral("welcome2"),
+        QStringLiteral("welcome3"),        QStringLiteral("welcome4"),
+        QStringLiteral("restore"),         QStringLiteral("quit"),
+        QStringLiteral("previous"),        QStringLiteral("next"),
+        QStringLiteral("source_text"),     QStringLiteral("result_text"),
+        QStringLiteral("source_language"), QStringLiteral("target_language"),
+        QStringLiteral("cut_notice")};
     return keys;
 }
 
