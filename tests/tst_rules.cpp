@@ -1,0 +1,201 @@
+// The rules that need no window, each a table: the language catalogue, the
+// display-text lookup, text pieces, page extraction and the spinner's trail.
+#include "mainwindow/displaytexttable.h"
+#include "mainwindow/languagecatalogue.h"
+#include "mainwindow/textpieces.h"
+#include "translate/webtranslator.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void catalogue_data();
+    void catalogue();
+    void displayText_data();
+    void displayText();
+    void pieces_data();
+    void pieces();
+    void pages_data();
+    void pages();
+    void spinnerTrail_data();
+    void spinnerTrail();
+};
+
+void TestRules::catalogue_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("code");
+    QFile file(QStringLiteral(QUILLORA_TESTDATA_DIR "/languages.tsv"));
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    for (int k = 0; !file.atEnd(); ++k) {
+        const QStringList row = QString::fromUtf8(file.readLine()).trimmed().split('\t');
+        QTest::addRow("%d %s", k, qPrintable(row[0])) << row[0] << row[1];
+    }
+}
+
+void TestRules::catalogue()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, code);
+    const LanguageCatalogue catalogue;
+    const int k = QString(QTest::currentDataTag()).section(' ', 0, 0).toInt();
+    QCOMPARE(catalogue.targetLanguageCodes().size(), 109);
+    QCOMPARE(catalogue.sourceLanguageNames().first() + catalogue.sourceLanguageCodes().first(),
+             QStringLiteral("Detect languageauto"));
+    QCOMPARE(catalogue.targetLanguageNames().at(k), name);
+    QCOMPARE(catalogue.targetLanguageCodes().at(k), code);
+    QCOMPARE(catalogue.sourceLanguageNames().at(k + 1), name);
+    QCOMPARE(catalogue.sourceLanguageCodes().at(k + 1), code);
+    // A flag chosen twice moves the target box to the flag's own language.
+    const int flag = catalogue.displayLanguageNames().indexOf(name.section(' ', 0, 0));
+    if (flag >= 0 && name != QLatin1String("Chinese (Traditional)"))
+        QCOMPARE(LanguageCatalogue::targetIndexOfDisplayLanguage(flag), k);
+}
+
+void TestRules::displayText_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("fromServer");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const auto row = [](const char *name, const QByteArray &file, bool fromServer, const char *key,
+                        const char *expected) {
+        QTest::newRow(name) << file << fromServer << QString(key) << QString(expected);
+    };
+    row("value", "a=1\nb=2\n", false, "b", "2");
+    row("first line wins", "a=1\na=2\n", false, "a", "1");
+    row("keys are case-sensitive", "A=1\n", false, "a", "<none>");
+    row("a key is all before =", "ab=1\n", true, "a", "<none>");
+    row("empty value stays empty", "a=\n", false, "a", "");
+    row("every key= goes", "a=x a=y\n", false, "a", "x y");
+    row("CR LF and inner CR", "a=1\r2\r\n", false, "a", "12");
+    row("inner CR from the server", "a=1\r2\n", true, "a", "12");
+    row("nothing after a zero byte", QByteArray("a=1\0b\nc=3\n", 10), false, "a", "1");
+}
+
+void TestRules::displayText()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, fromServer);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.txt"));
+    {
+        QFile raw(path);
+        QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(file) == file.size());
+    }
+    DisplayTextTable table;
+    if (fromServer)
+        table.reload(path);
+    else
+        table.loadAtStartup(path);
+    QCOMPARE(table.displayText(key, QStringLiteral("<none>")), expected);
+}
+
+void TestRules::pieces_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("pieceLength");
+    QTest::addColumn<QStringList>("pieces");
+    const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString a1800(1800, 'a');
+
+    QTest::newRow("no limit") << "abc" << -1 << 2 << QStringList{"ab", "c"};
+    QTest::newRow("cut at the limit") << "abcdef" << 3 << 1800 << QStringList{"abc"};
+    QTest::newRow("cut inside a pair moves back") << "ab" + pair << 3 << 3 << QStringList{"ab"};
+    QTest::newRow("pair across a boundary")
+        << "ab" + pair + "c" << -1 << 3 << QStringList{"ab", pair + "c"};
+    QTest::newRow("one-unit pieces keep a pair") << "a" + pair << -1 << 1 << QStringList{"a", pair};
+    QTest::newRow("web pieces") << a1800 + "b" << 50000 << 1800 << QStringList{a1800, "b"};
+    QTest::newRow("empty") << "" << 5 << 3 << QStringList();
+}
+
+void TestRules::pieces()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(int, pieceLength);
+    QFETCH(QStringList, pieces);
+    QCOMPARE(TextPieces::split(TextPieces::cutToLimit(text, limit), pieceLength), pieces);
+}
+
+void TestRules::pages_data()
+{
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QString>("expected");
+    const QString failure = WebTranslator::connectionFailureText();
+    QFile index(QStringLiteral(QUILLORA_TESTDATA_DIR "/pages/expected.json"));
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    const QJsonObject pages = QJsonDocument::fromJson(index.readAll()).object();
+    QVERIFY(pages.size() >= 20);
+    for (auto it = pages.begin(); it != pages.end(); ++it) {
+        QFile file(QStringLiteral(QUILLORA_TESTDATA_DIR "/pages/") + it.key());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = it.value().toString();
+        QTest::newRow(qPrintable(it.key())) << file.readAll() << (text.isEmpty() ? failure : text);
+    }
+    QTest::newRow("class in capitals, nested element left out")
+        << QByteArray("<div class='x RESULT-Container'>a<b>b</b>c</div>") << "ac";
+    QTest::newRow("first of two") << QByteArray("<p class=result-container>1</p>"
+                                                "<p class=result-container>2</p>")
+                                  << "1";
+    QTest::newRow("empty body") << QByteArray() << failure;
+}
+
+void TestRules::pages()
+{
+    QFETCH(QByteArray, page);
+    QFETCH(QString, expected);
+    QCOMPARE(WebTranslator::extractTranslation(page, QStringLiteral("x")), expected);
+}
+
+void TestRules::spinnerTrail_data()
+{
+    // The translate action's spinner: 12 bars, 70 % trail, 15 % minimum.
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<double>("baseAlpha");
+    QTest::addColumn<double>("alpha");
+    QTest::newRow("full-colour bar") << 4 << 4 << 1.0 << 1.0;
+    QTest::newRow("just behind") << 3 << 4 << 1.0 << 0.90556;
+    QTest::newRow("behind across zero") << 11 << 0 << 1.0 << 0.90556;
+    QTest::newRow("end of the trail") << 4 << 0 << 1.0 << 0.24444;
+    QTest::newRow("past the trail") << 1 << 0 << 1.0 << 0.15;
+    QTest::newRow("half-transparent base") << 0 << 1 << 0.5 << 0.46111;
+    QTest::newRow("faint full-colour bar") << 2 << 2 << 0.05 << 0.05;
+}
+
+void TestRules::spinnerTrail()
+{
+    QFETCH(int, line);
+    QFETCH(int, current);
+    QFETCH(double, baseAlpha);
+    QFETCH(double, alpha);
+    QColor base(81, 4, 71);
+    base.setAlphaF(baseAlpha);
+    const int distance = WaitingSpinnerWidget::lineDistance(line, current, 12);
+    const QColor colour = WaitingSpinnerWidget::lineColor(distance, 12, 70.0, 15.0, base);
+    QVERIFY2(qAbs(colour.alphaF() - alpha) < 0.001, qPrintable(QString::number(colour.alphaF())));
+    QCOMPARE(colour.rgb(), base.rgb());
+    // The full-colour bar steps round and wraps after the last bar.
+    WaitingSpinnerWidget spinner(nullptr, false, false);
+    spinner.setLineCount(3);
+    for (int step = 1; step <= 3; ++step) {
+        QVERIFY(QMetaObject::invokeMethod(&spinner, "rotate"));
+        QCOMPARE(spinner.getCurrentLine(), step % 3);
+    }
+}
+
+QTEST_MAIN(TestRules)
+#include "tst_rules.moc"
