@@ -4,11 +4,7 @@
 // holds a CR or LF; the first line with the key decides.
 #include "mainwindow/displaytexttable.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -37,12 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString fallback = QStringLiteral("\rfallback");
     const QString value = table.displayText(key, fallback);
 
-    int first = -1;
-    for (int i = 0; i < lines.size() && first < 0; ++i) {
-        if (lines.at(i).section(QLatin1Char('='), 0, 0) == key)
-            first = i;
-    }
-    if (first < 0) {
+    const bool found = std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+        return line.section(QLatin1Char('='), 0, 0) == key;
+    });
+    if (!found) {
         check(value == fallback);
         return 0;
     }

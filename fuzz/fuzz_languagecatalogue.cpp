@@ -3,9 +3,6 @@
 // line ends read alike; nothing after the third line matters.
 #include "mainwindow/languagecatalogue.h"
 
-#include <QByteArray>
-
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 

@@ -226,31 +226,23 @@ void TestWindow::restore()
 
 void TestWindow::hotkey()
 {
+    // Two Ctrl releases over the active window copy the focused box's
+    // selection into the source box and translate it, file names excepted.
     QVERIFY(harness.startPage(noResult));
     MainWindow *window = harness.openWindowWithoutServer("de_DE");
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    // The window's own first focus step, which would take the focus back.
-    QTRY_VERIFY(harness.sourceBox()->hasFocus());
-    // Two Ctrl releases copy the focused box's selection into the source box
-    // and translate it; with no server either, the failure shows at once.
-    const auto capture = [&](const QString &selected, int releases) {
+    QTRY_VERIFY(harness.sourceBox()->hasFocus()); // the window's own first focus step
+    for (const QString selected : {"Hund", "file:///home/a.txt"}) {
         harness.resultBox()->setPlainText(selected);
         harness.resultBox()->selectAll();
         harness.resultBox()->setFocus();
-        for (int i = 0; i < releases; ++i)
-            window->leftControlReleased();
-        return QTest::qWaitFor([&] { return harness.sourceBox()->toPlainText() == selected; },
-                               2000);
-    };
-    QVERIFY(capture("Hund", 2));
-    QCOMPARE(harness.page()->requestedTexts().last(), QStringLiteral("Hund"));
-    QTRY_COMPARE(harness.resultBox()->toPlainText(),
-                 QStringLiteral("Can't connect to google translate!!!!"));
-    QVERIFY(!capture("Katze", 1));
-    QVERIFY(!capture("file:///home/user/a.txt", 2));
-    QCOMPARE(harness.sourceBox()->toPlainText(), QString());
+        window->leftControlReleased();
+        window->leftControlReleased();
+        QTRY_COMPARE(harness.sourceBox()->toPlainText(), selected.contains(':') ? "" : selected);
+    }
+    QCOMPARE(harness.page()->requestedTexts(), QStringList{"Hund"});
 }
 
 QTEST_MAIN(TestWindow)

@@ -39,10 +39,8 @@ def test_answers(server, message, answer):
 
 
 @pytest.mark.parametrize("language, german", [
-    ("English", "German"), ("Chinese", "德语"), ("Czech", "němčina"), ("French", "allemand"),
-    ("German", "Deutsch"), ("Italian", "tedesco"), ("Japanese", "ドイツ語"),
-    ("Polish", "niemiecki"), ("Russian", "немецкий"), ("Slovak", "nemčina"),
-    ("Spanish", "alemán"), ("Klingon", "German"),
+    ("English", "German"), ("Chinese", "德语"), ("Czech", "němčina"), ("German", "Deutsch"),
+    ("Japanese", "ドイツ語"), ("Spanish", "alemán"), ("Klingon", "German"),
 ])
 def test_display_tables(server, language, german):
     table = server.link().ask(ANNOUNCE + language)
@@ -83,15 +81,11 @@ def test_frames(server, frame, outcome):
     assert other.ask(LIMIT_REQUEST) == LIMIT + "1234"
 
 
-def test_last_words_are_read(server):
+def test_last_words_and_clean_end(server):
+    """Runs last: a client that closes at once still has its last message
+    read, and SIGTERM ends the server cleanly."""
     last = server.link()
     last.send("en~de~last words")
     last.sock.shutdown(socket.SHUT_WR)
-    last.close()
     assert wait_until(lambda: "en~de~last words" in log_texts(server.log))
-
-
-def test_terminate_is_a_clean_end():
-    with Server("--backend", "echo") as running:
-        assert running.link().ask(LIMIT_REQUEST) == LIMIT + "50000"
-        assert running.stop() == 0
+    assert server.stop() == 0

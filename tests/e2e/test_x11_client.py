@@ -14,7 +14,7 @@ WELCOME = "Welcome to Quillora - translations done faster\n\n\n\n"
 def session(tmp_path_factory):
     root = tmp_path_factory.mktemp("client")
     log = root / "messages.log"
-    with Server("--backend", "echo", "--log", str(log), port=3030) as server:
+    with Server("--backend", "echo", "--log", str(log), port=3030):
         client = Client(root)
         client.texts = lambda: log_texts(log)
         yield client
@@ -50,9 +50,11 @@ def test_link_up_and_single_window(session):
 
 
 def test_hotkey(session):
+    """Two taps of the left Ctrl key translate the PRIMARY selection; one
+    tap does nothing."""
     assert wait_until(lambda: len(session.texts()) >= 3, 60)
-    owners = [own_primary("nur einmal")]
     seen = len(session.texts())
+    owners = [own_primary("nur einmal")]
     tap_left_ctrl(1)
     assert not wait_until(lambda: len(session.texts()) > seen, 2)
     owners.append(own_primary("Guten Morgen"))

@@ -48,25 +48,18 @@ void PageServer::readRequest(QTcpSocket *socket)
     lines.append(line);
     const Response response = script.isEmpty() ? defaultResponse : script.dequeue();
     emit requestReceived(line);
-    if (response.kind == Response::Kind::NeverAnswer)
-        return;
-    if (response.kind == Response::Kind::CloseAtOnce) {
+    if (response.status == 0)
         socket->abort();
+    if (response.status == 0 || response.delayMs < 0)
         return;
-    }
     const QPointer<QTcpSocket> guarded(socket);
     QTimer::singleShot(response.delayMs, Qt::PreciseTimer, this, [guarded, response] {
-        if (guarded)
-            answer(guarded, response);
+        if (!guarded)
+            return;
+        guarded->write("HTTP/1.1 " + QByteArray::number(response.status) +
+                       " Status\r\nContent-Type: text/html; charset=UTF-8\r\n"
+                       "Connection: close\r\nContent-Length: " +
+                       QByteArray::number(response.body.size()) + "\r\n\r\n" + response.body);
+        guarded->disconnectFromHost();
     });
-}
-
-void PageServer::answer(QTcpSocket *socket, const Response &response)
-{
-    const QByteArray message = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n" +
-                               "Content-Type: text/html; charset=UTF-8\r\nConnection: close\r\n" +
-                               "Content-Length: " + QByteArray::number(response.body.size()) +
-                               "\r\n\r\n";
-    socket->write(message + response.body);
-    socket->disconnectFromHost();
 }

@@ -18,28 +18,20 @@ class PageServer : public QObject
     Q_OBJECT
 
 public:
+    // A page with this status and body, sent after delayMs; a negative delay
+    // never answers, and status 0 closes the connection without an answer.
     struct Response
     {
-        enum class Kind
-        {
-            Answer,
-            NeverAnswer,
-            CloseAtOnce
-        };
-
-        Kind kind = Kind::Answer;
         int status = 200;
         QByteArray body;
         int delayMs = 0;
 
         static Response page(const QByteArray &body, int status = 200, int delayMs = 0)
         {
-            return {Kind::Answer, status, body, delayMs};
+            return {status, body, delayMs};
         }
-        // Reads the request and then keeps the connection open without a word.
-        static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, 0}; }
-        // Reads the request and closes the connection without an answer.
-        static Response closeAtOnce() { return {Kind::CloseAtOnce, 0, {}, 0}; }
+        static Response neverAnswer() { return {200, {}, -1}; }
+        static Response closeAtOnce() { return {0, {}, 0}; }
     };
 
     explicit PageServer(QObject *parent = nullptr);
@@ -63,7 +55,6 @@ signals:
 
 private:
     void readRequest(QTcpSocket *socket);
-    static void answer(QTcpSocket *socket, const Response &response);
 
     QTcpServer server;
     Response defaultResponse;
