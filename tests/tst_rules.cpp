@@ -1,15 +1,12 @@
-// The rules that need no window, each a table: the language catalogue, the
-// display-text lookup, text pieces, page extraction and the spinner's trail.
-#include "mainwindow/displaytexttable.h"
+// The rules that need no window, each a table: the language catalogue, page
+// extraction and the spinner's trail.
 #include "mainwindow/languagecatalogue.h"
-#include "mainwindow/textpieces.h"
 #include "translate/webtranslator.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestRules : public QObject
@@ -19,10 +16,6 @@ class TestRules : public QObject
 private slots:
     void catalogue_data();
     void catalogue();
-    void displayText_data();
-    void displayText();
-    void pieces_data();
-    void pieces();
     void pages_data();
     void pages();
     void spinnerTrail_data();
@@ -57,76 +50,6 @@ void TestRules::catalogue()
     const int flag = c.displayLanguageNames().indexOf(row.section(' ', 0, 0).section('\t', 0, 0));
     if (flag >= 0 && !row.contains("Traditional"))
         QCOMPARE(LanguageCatalogue::targetIndexOfDisplayLanguage(flag), k);
-}
-
-void TestRules::displayText_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("fromServer");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("expected");
-
-    const auto row = [](const char *name, const QByteArray &file, bool fromServer, const char *key,
-                        const char *expected) {
-        QTest::newRow(name) << file << fromServer << QString(key) << QString(expected);
-    };
-    row("value", "a=1\nb=2\n", false, "b", "2");
-    row("first line wins", "a=1\na=2\n", false, "a", "1");
-    row("keys are case-sensitive", "A=1\n", false, "a", "<none>");
-    row("a key is all before =", "ab=1\n", true, "a", "<none>");
-    row("empty value stays empty", "a=\n", false, "a", "");
-    row("every key= goes", "a=x a=y\n", false, "a", "x y");
-    row("CR LF and inner CR", "a=1\r2\r\n", false, "a", "12");
-    row("inner CR from the server", "a=1\r2\n", true, "a", "12");
-    row("nothing after a zero byte", QByteArray("a=1\0b\nc=3\n", 10), false, "a", "1");
-}
-
-void TestRules::displayText()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(bool, fromServer);
-    QFETCH(QString, key);
-    QFETCH(QString, expected);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("config.txt"));
-    {
-        QFile raw(path);
-        QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(file) == file.size());
-    }
-    DisplayTextTable table;
-    if (fromServer)
-        table.reload(path);
-    else
-        table.loadAtStartup(path);
-    QCOMPARE(table.displayText(key, QStringLiteral("<none>")), expected);
-}
-
-void TestRules::pieces_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<int>("pieceLength");
-    QTest::addColumn<QStringList>("pieces");
-    const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
-    const QString a1800(1800, 'a');
-
-    QTest::newRow("no limit") << "abc" << -1 << 2 << QStringList{"ab", "c"};
-    QTest::newRow("cut at the limit") << "abcdef" << 3 << 1800 << QStringList{"abc"};
-    QTest::newRow("cut inside a pair moves back") << "ab" + pair << 3 << 3 << QStringList{"ab"};
-    QTest::newRow("pair across a boundary")
-        << "ab" + pair + "c" << -1 << 3 << QStringList{"ab", pair + "c"};
-    QTest::newRow("one-unit pieces keep a pair") << "a" + pair << -1 << 1 << QStringList{"a", pair};
-    QTest::newRow("web pieces") << a1800 + "b" << 50000 << 1800 << QStringList{a1800, "b"};
-    QTest::newRow("empty") << "" << 5 << 3 << QStringList();
-}
-
-void TestRules::pieces()
-{
-    QFETCH(QString, text);
-    QFETCH(int, limit);
-    QFETCH(int, pieceLength);
-    QFETCH(QStringList, pieces);
-    QCOMPARE(TextPieces::split(TextPieces::cutToLimit(text, limit), pieceLength), pieces);
 }
 
 void TestRules::pages_data()

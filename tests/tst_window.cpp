@@ -15,6 +15,7 @@ const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Se
 const QString tableMarker = QStringLiteral("This is display language config file!=");
 const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
 const QByteArray noResult = "<html><body>busy</body></html>";
+const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
 const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "German", "Italian",
                                "Japanese", "Polish",  "Russian", "Slovak", "Spanish"};
 
@@ -97,17 +98,22 @@ void TestWindow::serverLink()
     QCOMPARE(window->currentTranslationLimit(), 50000);
     QVERIFY(!harness.spinner()->isSpinning());
     QVERIFY(deliver({limitMarker + "7"}));
-    harness.sourceBox()->setPlainText("abcdefghij");
+    harness.sourceBox()->setPlainText("abcdef" + pair + "hij"); // a cut never splits a pair
     click("translate");
     QVERIFY(harness.peer()->waitForTexts(6));
-    QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("auto~cs~abcdefg"));
+    QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("auto~cs~abcdef"));
 
-    // A display table is stored as sent, markers removed, and relabels the window.
-    const QString rows = QStringLiteral("app_name1=Titel\r\nGerman=Deutsch\n");
+    // A display table is stored as sent, markers removed, and relabels the
+    // window: the first line with the exact key counts, every "key=" and line
+    // break goes from the value, and an empty value stays empty.
+    const QString rows = "app_name1x=no\nApp_name1=no\napp_name1=Titel\r\napp_name1=no\n"
+                         "German=Deu\rtsch\nclear=clear=\n";
     QVERIFY(deliver({tableMarker + rows + tableMarker}));
     QCOMPARE(WindowHarness::dataFile("config.txt"), rows.toUtf8());
     QCOMPARE(window->windowTitle(), QStringLiteral("Titel"));
     QCOMPARE(harness.comboBox("comboBoxTo")->itemText(30), QStringLiteral("Deutsch"));
+    QCOMPARE(harness.button("pushButton_clear")->text(), QString());
+    QCOMPARE(harness.button("pushButton_translate")->text(), QStringLiteral("Translate"));
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 18);
     harness.peer()->sendText("Client version is different from server!");
     QTRY_COMPARE(harness.resultBox()->toPlainText(), QString());
@@ -144,6 +150,12 @@ void TestWindow::translate()
     QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Hallo"));
     QVERIFY2(harness.page()->requestLines().last().contains("sl=en&tl=el&q=a%2Bb%2525"),
              qPrintable(harness.page()->requestLines().last()));
+    // Long text goes in pieces of up to 1800 units, a pair never split.
+    harness.sourceBox()->setPlainText(QString(1799, 'a') + pair + "b");
+    click("translate");
+    QCOMPARE(harness.page()->requestedTexts().mid(2),
+             (QStringList{QString(1799, 'a'), pair + "b"}));
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("HalloHallo"));
 
     // Without a page the server translates, while the spinner turns mid-window.
     harness.page()->enqueue(PageServer::Response::page(noResult));
@@ -158,16 +170,17 @@ void TestWindow::translate()
 
     // A step back replays the previous entry with its boxes.
     click("prev");
-    QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("a+b%25 ~"));
+    QCOMPARE(harness.sourceBox()->toPlainText(), QString(1799, 'a') + pair + "b");
+    click("prev");
     click("prev");
     QCOMPARE(harness.sourceBox()->toPlainText(), welcome);
     QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 0);
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 30);
     click("next");
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 31);
-    QCOMPARE(harness.page()->requestCount(), 6);
+    QCOMPARE(harness.page()->requestCount(), 10);
     // A hundred entries are kept; the oldest goes first.
-    for (int i = 0; i < 97; ++i) {
+    for (int i = 0; i < 96; ++i) {
         harness.sourceBox()->setPlainText(QString::number(i));
         click("translate");
     }
@@ -209,13 +222,18 @@ void TestWindow::restore()
     QFETCH(int, display);
     QFETCH(int, from);
     QFETCH(int, to);
-    if (!file.isNull()) {
-        QVERIFY(QDir().mkpath(WindowHarness::dataDirectory()));
-        QFile stored(WindowHarness::dataDirectory() + "/from_to.db");
-        QVERIFY(stored.open(QIODevice::WriteOnly) && stored.write(file) == file.size());
-    }
+    // Stored files in place before the window starts; nothing in the table
+    // counts after a zero byte.
+    QVERIFY(QDir().mkpath(WindowHarness::dataDirectory()));
+    const auto store = [](const QString &name, const QByteArray &bytes) {
+        QFile stored(WindowHarness::dataDirectory() + '/' + name);
+        return stored.open(QIODevice::WriteOnly) && stored.write(bytes) == bytes.size();
+    };
+    QVERIFY(file.isNull() || store("from_to.db", file));
+    QVERIFY(store("config.txt", QByteArray("app_name1=Quill\0x\r\n", 19)));
     MainWindow *window = harness.openWindowWithoutServer(locale);
     QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quill"));
     QCOMPARE(window->currentDisplayLanguage(), display);
     QVERIFY(harness.button("pushButton_" + flagNames[display])->isChecked());
     QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), from);
