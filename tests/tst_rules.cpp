@@ -1,5 +1,6 @@
-// The rules that need no window, each a table: the language catalogue, page
-// extraction and the spinner's trail.
+// The rules that need no window: the language catalogue, page extraction, the
+// display-text lookup and the spinner's trail.
+#include "mainwindow/displaytexttable.h"
 #include "mainwindow/languagecatalogue.h"
 #include "translate/webtranslator.h"
 #include "widgets/waitingspinnerwidget.h"
@@ -18,6 +19,7 @@ private slots:
     void catalogue();
     void pages_data();
     void pages();
+    void displayTextWithLineBreaks();
     void spinnerTrail_data();
     void spinnerTrail();
 };
@@ -80,6 +82,14 @@ void TestRules::pages()
     QFETCH(QByteArray, page);
     QFETCH(QString, expected);
     QCOMPARE(WebTranslator::extractTranslation(page, QStringLiteral("x")), expected);
+}
+
+void TestRules::displayTextWithLineBreaks()
+{
+    // Both readers already drop line ends; a table set from lines still has them.
+    DisplayTextTable table;
+    table.setLines({QStringLiteral("a=1\r\n2")});
+    QCOMPARE(table.displayText(QStringLiteral("a"), QString()), QStringLiteral("12"));
 }
 
 void TestRules::spinnerTrail_data()

@@ -23,23 +23,6 @@ bool PeerServer::listen()
     return server.listen(QHostAddress::LocalHost, 0);
 }
 
-bool PeerServer::isOpen(int link) const
-{
-    const Link *l = linkAt(link);
-    return l && l->open;
-}
-
-QStringList PeerServer::receivedTexts(int link) const
-{
-    const Link *l = linkAt(link);
-    return l ? l->texts : QStringList();
-}
-
-void PeerServer::sendText(const QString &text, int link)
-{
-    sendRaw(FrameCodec::encode(text), link);
-}
-
 void PeerServer::sendTexts(const QStringList &texts, int link)
 {
     // One write, so that the frames can arrive in one segment.

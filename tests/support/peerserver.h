@@ -30,12 +30,15 @@ public:
     quint16 port() const { return server.serverPort(); }
 
     int connectionCount() const { return int(links.size()); }
-    bool isOpen(int link = -1) const;
+    bool isOpen(int link = -1) const { return linkAt(link) && linkAt(link)->open; }
 
-    QStringList receivedTexts(int link = -1) const;
+    QStringList receivedTexts(int link = -1) const
+    {
+        return linkAt(link) ? linkAt(link)->texts : QStringList();
+    }
     QStringList allReceivedTexts() const { return allTexts; }
 
-    void sendText(const QString &text, int link = -1);
+    void sendText(const QString &text, int link = -1) { sendRaw(FrameCodec::encode(text), link); }
     void sendTexts(const QStringList &texts, int link = -1);
     void sendRaw(const QByteArray &bytes, int link = -1);
 
