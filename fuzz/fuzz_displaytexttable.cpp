@@ -4,55 +4,32 @@
 // holds a CR or LF; the first line with the key decides.
 #include "mainwindow/displaytexttable.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    const int keyLength = static_cast<int>(data[0] % 16);
-    const QByteArray rest(reinterpret_cast<const char *>(data + 1), static_cast<int>(size - 1));
-    const QString key = QString::fromUtf8(rest.left(keyLength));
-    const QStringList lines = QString::fromUtf8(rest.mid(keyLength)).split(QLatin1Char('\n'));
-
+    const QByteArray rest(reinterpret_cast<const char *>(data + 1), int(size - 1));
+    const QString key = QString::fromUtf8(rest.left(data[0] % 16));
+    QStringList lines = QString::fromUtf8(rest.mid(data[0] % 16)).split(QLatin1Char('\n'));
     DisplayTextTable table;
     table.setLines(lines);
     // The fallback holds a CR, which a found value never can.
     const QString fallback = QStringLiteral("\rfallback");
     const QString value = table.displayText(key, fallback);
-
-    int first = -1;
-    for (int i = 0; i < lines.size() && first < 0; ++i) {
-        if (lines.at(i).section(QLatin1Char('='), 0, 0) == key)
-            first = i;
-    }
-    if (first < 0) {
-        check(value == fallback);
-        return 0;
-    }
-    check(!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')));
-
-    // Lines after the first match, and a changed copy of it further down,
-    // change nothing.
-    QStringList extended = lines;
-    extended.append(key + QStringLiteral("=other"));
-    table.setLines(extended);
-    check(table.displayText(key, fallback) == value);
+    const bool found = std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+        return line.section(QLatin1Char('='), 0, 0) == key;
+    });
+    if (found ? value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'))
+              : value != fallback)
+        std::abort();
+    // A changed copy of the key's line further down changes nothing.
+    lines.append(key + QStringLiteral("=other"));
+    table.setLines(lines);
+    if (found && table.displayText(key, fallback) != value)
+        std::abort();
     return 0;
 }

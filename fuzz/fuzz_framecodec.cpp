@@ -1,16 +1,13 @@
-// Feeds the frame decoder arbitrary bytes in arbitrary pieces. The first bytes
-// of the input choose how the stream is cut; the rest is the stream. Checks:
-// every decoded text re-encodes to exactly the bytes it was read from; the way
-// the stream is cut changes nothing; a decoder fed only what it asks for never
-// holds more than the frame it is reading, and never stalls while it waits.
+// Feeds the frame decoder arbitrary bytes, once whole and once the way the
+// client reads: never more than the decoder says it wants. Checks: both give
+// the same texts; every text re-encodes to exactly the bytes it came from; a
+// decoder that waits says for how many bytes and holds no more than the frame
+// it is reading.
 #include "net/framecodec.h"
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 #include <QtEndian>
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -22,112 +19,48 @@ void check(bool condition)
         std::abort();
 }
 
-struct Outcome
-{
-    QStringList texts;
-    QList<bool> nulls;
-    bool malformed = false;
-};
-
-// Takes every complete frame out of the decoder, checking each against the
-// stream at the position where it must have started.
-void drain(FrameCodec &codec, const QByteArray &stream, int &consumed, Outcome &outcome)
+// Takes every complete frame out; "malformed" ends the list once one is.
+void drain(FrameCodec &codec, const QByteArray &stream, int &consumed, QStringList &texts)
 {
     QString text;
-    for (;;) {
-        const FrameCodec::Status status = codec.next(&text);
-        if (status == FrameCodec::Status::NeedMore)
-            return;
+    for (FrameCodec::Status status; (status = codec.next(&text)) != FrameCodec::Status::NeedMore;) {
         if (status == FrameCodec::Status::Malformed) {
-            outcome.malformed = true;
-            check(codec.hasError());
-            check(codec.bytesWanted() == 0);
-            check(codec.next(&text) == FrameCodec::Status::Malformed);
+            check(codec.bytesWanted() == 0 && codec.next(&text) == status);
+            texts.append(QStringLiteral("malformed"));
             return;
         }
         const QByteArray encoded = FrameCodec::encode(text);
         check(encoded == stream.mid(consumed, encoded.size()));
         consumed += encoded.size();
-        outcome.texts.append(text);
-        outcome.nulls.append(text.isNull());
+        texts.append(text.isNull() ? QStringLiteral("null") : QLatin1Char('=') + text);
     }
-}
-
-Outcome decodeWhole(const QByteArray &stream)
-{
-    FrameCodec codec;
-    Outcome outcome;
-    int consumed = 0;
-    codec.append(stream);
-    drain(codec, stream, consumed, outcome);
-    return outcome;
-}
-
-Outcome decodeInPieces(const QByteArray &stream, const uint8_t *cuts, size_t cutCount)
-{
-    FrameCodec codec;
-    Outcome outcome;
-    int consumed = 0;
-    int position = 0;
-    size_t cut = 0;
-    while (position < stream.size() && !outcome.malformed) {
-        const int piece = cutCount == 0 ? 1 : 1 + cuts[cut++ % cutCount] % 64;
-        const int size = qMin(piece, stream.size() - position);
-        codec.append(stream.constData() + position, size);
-        position += size;
-        drain(codec, stream, consumed, outcome);
-    }
-    return outcome;
-}
-
-// Reads the way the client does: never more than the decoder still wants.
-Outcome decodeAsAsked(const QByteArray &stream)
-{
-    FrameCodec codec;
-    Outcome outcome;
-    int consumed = 0;
-    int position = 0;
-    while (position < stream.size() && !outcome.malformed) {
-        const qint64 wanted = codec.bytesWanted();
-        // A decoder that needs more must say how much, or a reader would stall.
-        check(wanted > 0);
-        const int size = int(qMin<qint64>(wanted, stream.size() - position));
-        codec.append(stream.constData() + position, size);
-        position += size;
-        drain(codec, stream, consumed, outcome);
-        if (!outcome.malformed) {
-            const qint64 held = codec.bufferedBytes();
-            check(held == position - consumed);
-            // What is held never reaches past the frame being read.
-            if (held >= 4)
-                check(held <= 4 + qint64(qFromBigEndian<quint32>(stream.constData() + consumed)));
-        }
-        if (!outcome.malformed && codec.bytesWanted() == 0)
-            check(codec.next(nullptr) != FrameCodec::Status::NeedMore);
-    }
-    return outcome;
-}
-
-void checkSame(const Outcome &a, const Outcome &b)
-{
-    check(a.texts == b.texts);
-    check(a.nulls == b.nulls);
-    check(a.malformed == b.malformed);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    const size_t cutCount = qMin<size_t>(data[0] % 8, size - 1);
-    const uint8_t *cuts = data + 1;
-    const QByteArray stream(reinterpret_cast<const char *>(data + 1 + cutCount),
-                            int(size - 1 - cutCount));
+    const QByteArray stream(reinterpret_cast<const char *>(data), int(size));
+    FrameCodec whole;
+    QStringList wholeTexts;
+    int consumed = 0;
+    whole.append(stream);
+    drain(whole, stream, consumed, wholeTexts);
 
-    const Outcome whole = decodeWhole(stream);
-    checkSame(decodeInPieces(stream, cuts, cutCount), whole);
-    checkSame(decodeAsAsked(stream), whole);
+    FrameCodec asked;
+    QStringList askedTexts;
+    consumed = 0;
+    for (int position = 0; position < stream.size() && !asked.hasError();) {
+        const qint64 wanted = asked.bytesWanted();
+        check(wanted > 0);
+        const int piece = int(qMin<qint64>(wanted, stream.size() - position));
+        asked.append(stream.constData() + position, piece);
+        position += piece;
+        drain(asked, stream, consumed, askedTexts);
+        const qint64 held = asked.bufferedBytes();
+        if (!asked.hasError() && held >= 4)
+            check(held <= 4 + qint64(qFromBigEndian<quint32>(stream.constData() + consumed)));
+    }
+    check(askedTexts == wholeTexts);
     return 0;
 }

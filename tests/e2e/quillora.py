@@ -1,9 +1,11 @@
-"""Drives the real quillora-server (and client) for the end-to-end checks.
+"""Drives the real quillora-server and client for the end-to-end checks.
 
 The paths of the built programs come from the environment that CTest sets:
 QUILLORA_SERVER_BIN and QUILLORA_CLIENT_BIN.
 """
+import glob
 import os
+import re
 import shutil
 import socket
 import struct
@@ -37,30 +39,31 @@ def wait_until(predicate, timeout=30.0, step=0.02):
         time.sleep(step)
 
 
+def run(*command):
+    return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                          text=True, timeout=30)
+
+
 class Link:
     """One client connection that speaks frames."""
 
     def __init__(self, port, timeout=30.0):
         self.sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
-        self.buffer = b""
+        self.reader = self.sock.makefile("rb")
 
     def send(self, text):
         self.sock.sendall(encode(text))
 
     def _read(self, count):
-        while len(self.buffer) < count:
-            chunk = self.sock.recv(65536)
-            if not chunk:
-                raise EOFError("the server closed the link")
-            self.buffer += chunk
-        data, self.buffer = self.buffer[:count], self.buffer[count:]
+        data = self.reader.read(count)
+        if len(data) < count:
+            raise EOFError("the server closed the link")
         return data
 
     def receive(self):
-        (size,) = struct.unpack(">I", self._read(4))
-        body = self._read(size)
-        (count,) = struct.unpack(">I", body[:4])
-        return "" if count == 0xFFFFFFFF else body[4:4 + count].decode("utf-16-be")
+        size, count = struct.unpack(">II", self._read(8))
+        body = self._read(size - 4)
+        return "" if count == 0xFFFFFFFF else body.decode("utf-16-be")
 
     def ask(self, text):
         self.send(text)
@@ -77,20 +80,22 @@ class Link:
             return False
 
     def close(self):
+        self.reader.close()
         self.sock.close()
 
 
 class Server:
-    """quillora-server on 127.0.0.1 and a free port, for one test."""
+    """quillora-server on 127.0.0.1 and a free port, for one test; on a given
+    port it listens where it does by default."""
 
-    def __init__(self, *args):
+    def __init__(self, *args, port=None):
         for _ in range(5):
-            self.port = free_port()
+            self.port = port or free_port()
+            where = [] if port else ["--listen", "127.0.0.1"]
             self.proc = subprocess.Popen(
-                [SERVER_BIN, "--port", str(self.port), "--listen", "127.0.0.1", *args],
+                [SERVER_BIN, "--port", str(self.port), *where, *args],
                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-            line = self.proc.stdout.readline()
-            if "listening on" in line:
+            if "listening on" in self.proc.stdout.readline():
                 self.log = []
                 threading.Thread(target=self._collect_log, daemon=True).start()
                 return
@@ -149,20 +154,56 @@ class Server:
         self.stop()
 
 
-def start_client(root, uid=None):
-    """The real client with its own home and XDG directories under root, as user uid if given;
-    as root in a network of its own, where it reaches no server and no web page."""
-    env = dict(os.environ, QT_QPA_PLATFORM="xcb")
-    for variable in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
-        env[variable] = os.path.join(root, variable)
-        os.makedirs(env[variable], mode=0o700, exist_ok=True)
-        os.chown(env[variable], uid or os.getuid(), uid or os.getgid())
-    setpriv = [] if uid is None else ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups"]
-    if uid is not None and "XAUTHORITY" in env:  # a copy the user may read
-        env["XAUTHORITY"] = shutil.copy(env["XAUTHORITY"], root)
-        os.chmod(env["XAUTHORITY"], 0o644)
-    unshare = ["unshare", "-n"] if os.geteuid() == 0 else []
-    return subprocess.Popen([*unshare, *setpriv, CLIENT_BIN], env=env, stdout=subprocess.DEVNULL)
+def log_texts(path):
+    """The texts of a server log (--log): each line is a time stamp, the peer
+    and the text with backslashes, line ends and tabs escaped."""
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as log:
+        escapes = {"n": "\n", "r": "\r", "t": "\t"}
+        return [re.sub(r"\\(.)", lambda m: escapes.get(m[1], m[1]), line.split(" ", 2)[2])
+                for line in log.read().splitlines()]
+
+
+class Client:
+    """The real client on the test's X display, with a home, data and runtime
+    directories of its own under root."""
+
+    def __init__(self, root, locale="de_DE.UTF-8", uid=None, offline=False):
+        """As user uid if given; offline, as root, in a network of its own where
+        it reaches no server and no web page. /tmp stays shared by all."""
+        self.root = str(root)
+        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb")
+        for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
+            self.env[name] = os.path.join(self.root, name.lower())
+            os.makedirs(self.env[name], mode=0o700, exist_ok=True)
+            if uid is not None:
+                os.chown(self.env[name], uid, uid)
+        self.prefix = ["unshare", "-n"] if offline and os.geteuid() == 0 else []
+        if uid is not None:
+            self.prefix += ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups"]
+            if "XAUTHORITY" in self.env:  # a copy the user may read
+                self.env["XAUTHORITY"] = shutil.copy(self.env["XAUTHORITY"], self.root)
+                os.chmod(self.env["XAUTHORITY"], 0o644)
+        self.proc = self.start()
+
+    def start(self):
+        return subprocess.Popen([*self.prefix, CLIENT_BIN], env=self.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def windows(self, title="^Quillora$"):
+        return run("xdotool", "search", "--onlyvisible", "--name", title).stdout.split()
+
+    def data_file(self, name):
+        """The bytes of a file in the client's data directory, or None."""
+        for path in glob.glob(f"{self.root}/xdg_data_home/**/{name}", recursive=True):
+            with open(path, "rb") as data:
+                return data.read()
+        return None
+
+    def stop(self):
+        self.proc.kill()
+        self.proc.wait()
 
 
 class Desktop:

@@ -5,7 +5,7 @@ import tempfile
 
 import pytest
 
-from quillora import Desktop, start_client, wait_until
+from quillora import Client, Desktop, wait_until
 
 
 # One connection throughout: an X server left without clients resets.
@@ -17,7 +17,8 @@ def clients():
     with tempfile.TemporaryDirectory() as root:
         os.chmod(root, 0o755)
         started = []
-        yield lambda user, uid=None: started.append(start_client(f"{root}/{user}", uid)) or started[-1]
+        yield lambda user, uid=None: started.append(
+            Client(f"{root}/{user}", uid=uid, offline=True).proc) or started[-1]
         for process in started:
             process.kill()
             process.wait()

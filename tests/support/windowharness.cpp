@@ -1,22 +1,10 @@
 #include "support/windowharness.h"
 
-#include "mainwindow/mainwindow.h"
-#include "support/filebytes.h"
-#include "widgets/waitingspinnerwidget.h"
-
-#include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStandardPaths>
-
-WindowHarness::WindowHarness() = default;
-
-WindowHarness::~WindowHarness()
-{
-    stop();
-}
+#include <QTcpServer>
 
 QString WindowHarness::dataDirectory()
 {
@@ -36,7 +24,8 @@ bool WindowHarness::resetDataDirectory()
 
 QByteArray WindowHarness::dataFile(const QString &name)
 {
-    return FileBytes::read(dataDirectory() + QLatin1Char('/') + name);
+    QFile file(dataDirectory() + QLatin1Char('/') + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 Endpoints WindowHarness::refusingEndpoints(quint16 port)
@@ -51,10 +40,8 @@ Endpoints WindowHarness::refusingEndpoints(quint16 port)
 bool WindowHarness::startPage(const QByteArray &defaultPage)
 {
     pageServer = std::make_unique<PageServer>();
-    if (!pageServer->listen())
-        return false;
     pageServer->setDefaultResponse(PageServer::Response::page(defaultPage));
-    return true;
+    return pageServer->listen();
 }
 
 bool WindowHarness::startPeer()
@@ -75,11 +62,6 @@ Endpoints WindowHarness::endpoints() const
     return endpoints;
 }
 
-MainWindow *WindowHarness::openWindow(const QString &locale)
-{
-    return openWindow(locale, endpoints());
-}
-
 MainWindow *WindowHarness::openWindow(const QString &locale, const Endpoints &endpoints)
 {
     mainWindow = std::make_unique<MainWindow>(locale, nullptr, endpoints);
@@ -88,10 +70,12 @@ MainWindow *WindowHarness::openWindow(const QString &locale, const Endpoints &en
 
 MainWindow *WindowHarness::openWindowWithoutServer(const QString &locale)
 {
-    deadPort = std::make_unique<PortBlocker>();
-    if (!deadPort->isActive())
+    // A port that was free a moment ago refuses: nothing listens there.
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost))
         return nullptr;
-    Endpoints endpoints = refusingEndpoints(deadPort->port());
+    Endpoints endpoints = refusingEndpoints(probe.serverPort());
+    probe.close();
     if (pageServer)
         endpoints.webPage = pageServer->url();
     return openWindow(locale, endpoints);
@@ -102,36 +86,5 @@ void WindowHarness::stop()
     mainWindow.reset();
     peerServer.reset();
     pageServer.reset();
-    deadPort.reset();
     removeDataDirectory();
-}
-
-QPushButton *WindowHarness::button(const QString &name) const
-{
-    return mainWindow->findChild<QPushButton *>(name);
-}
-
-QComboBox *WindowHarness::comboBox(const QString &name) const
-{
-    return mainWindow->findChild<QComboBox *>(name);
-}
-
-QPlainTextEdit *WindowHarness::textBox(const QString &name) const
-{
-    return mainWindow->findChild<QPlainTextEdit *>(name);
-}
-
-QPlainTextEdit *WindowHarness::sourceBox() const
-{
-    return textBox(QStringLiteral("plainTextEdit_source"));
-}
-
-QPlainTextEdit *WindowHarness::resultBox() const
-{
-    return textBox(QStringLiteral("plainTextEdit_translate"));
-}
-
-WaitingSpinnerWidget *WindowHarness::spinner() const
-{
-    return mainWindow->findChild<WaitingSpinnerWidget *>();
 }

@@ -1,0 +1,91 @@
+"""The companion server as a client sees it, over its socket, with the echo
+back end: answers, display tables, the log and the end of links."""
+import socket
+
+import pytest
+
+from quillora import Server, log_texts, wait_until
+
+LIMIT_REQUEST = "Get Translate Limit1 Length From Server"
+LIMIT = "Get Translate Limit Length From Server="
+TABLE = "This is display language config file!="
+ANNOUNCE = "Display language has been changed!="
+
+
+@pytest.fixture(scope="module")
+def server(tmp_path_factory):
+    log = tmp_path_factory.mktemp("server") / "messages.log"
+    with Server("--backend", "echo", "--limit", "1234", "--log", str(log)) as running:
+        running.log = log
+        yield running
+
+
+@pytest.mark.parametrize("message, answer", [
+    (LIMIT_REQUEST, LIMIT + "1234"),
+    ("en~de~Hallo Welt", "[de] Hallo Welt"),
+    ("haw~zh-CN~a~b\nc", "[zh-CN] a~b\nc"),
+    ("auto~de~" + LIMIT + "5" + TABLE, "[de] 5"),
+    ("no request at all", "[de] next"),
+    ("e1~de~digits are no code", "[de] next"),
+])
+def test_answers(server, message, answer):
+    """Each message is followed by a request: a message that gets no answer
+    shows as the answer to that request coming first."""
+    link = server.link()
+    link.send(message)
+    link.send("en~de~next")
+    assert link.receive() == answer
+    assert message in log_texts(server.log)
+
+
+@pytest.mark.parametrize("language, german", [
+    ("English", "German"), ("Chinese", "德语"), ("Czech", "němčina"), ("German", "Deutsch"),
+    ("Japanese", "ドイツ語"), ("Spanish", "alemán"), ("Klingon", "German"),
+])
+def test_display_tables(server, language, german):
+    table = server.link().ask(ANNOUNCE + language)
+    assert table.startswith(TABLE)
+    lines = table[len(TABLE):].split("\n")
+    keys = [line.split("=", 1)[0] for line in lines]
+    assert keys[:8] == ["app_name1", "clear", "translate", "Help",
+                        "welcome1", "welcome2", "welcome3", "welcome4"]
+    assert keys[8:] == ["Detect language"] + [row.split("\t")[0] for row in catalogue()] + [""]
+    assert "German=" + german in lines
+    if language == "Klingon":
+        assert table == server.link().ask(ANNOUNCE + "English")
+
+
+def catalogue():
+    with open("../data/languages.tsv", encoding="utf-8") as rows:
+        return rows.read().splitlines()
+
+
+@pytest.mark.parametrize("frame, outcome", [
+    ("00000003 000000", "closed"),
+    ("00000007 00000003 004100", "closed"),
+    ("00000008 00000002 00410042", "closed"),
+    ("00000006 FFFFFFFF 0041", "closed"),
+    ("01000001 01000000", "closed"),
+    ("01000000 00FFFFFC", "waits"),
+    ("00000004 FFFFFFFF", "read"),
+    ("00000004 00000000", "read"),
+])
+def test_frames(server, frame, outcome):
+    """Bytes that are no frame end their own link and no other."""
+    link, other = server.link(), server.link()
+    link.sock.sendall(bytes.fromhex(frame))
+    if outcome == "read":
+        assert link.ask("en~de~after") == "[de] after"
+    else:
+        assert link.closed_by_server(timeout=0.5) == (outcome == "closed")
+    assert other.ask(LIMIT_REQUEST) == LIMIT + "1234"
+
+
+def test_last_words_and_clean_end(server):
+    """Runs last: a client that closes at once still has its last message
+    read, and SIGTERM ends the server cleanly."""
+    last = server.link()
+    last.send("en~de~last words")
+    last.sock.shutdown(socket.SHUT_WR)
+    assert wait_until(lambda: "en~de~last words" in log_texts(server.log))
+    assert server.stop() == 0

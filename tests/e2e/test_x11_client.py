@@ -1,0 +1,66 @@
+"""The real client and the real server on the test's X display. The client
+cannot reach the translation page from here, so everything it wants
+translated reaches the server, whose log shows it."""
+import subprocess
+
+import pytest
+
+from quillora import Client, Server, log_texts, run, wait_until
+
+WELCOME = "Welcome to Quillora - translations done faster\n\n\n\n"
+
+
+@pytest.fixture(scope="module")
+def session(tmp_path_factory):
+    root = tmp_path_factory.mktemp("client")
+    log = root / "messages.log"
+    with Server("--backend", "echo", "--log", str(log), port=3030):
+        client = Client(root)
+        client.texts = lambda: log_texts(log)
+        yield client
+        client.stop()
+
+
+def own_primary(text):
+    """An xclip in the background holds PRIMARY with the text until replaced."""
+    owner = subprocess.Popen(["xclip", "-quiet", "-selection", "primary", "-i"],
+                             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    owner.stdin.write(text.encode())
+    owner.stdin.close()
+    assert wait_until(lambda: run("xclip", "-o", "-selection", "primary").stdout == text, 10)
+    return owner
+
+
+def tap_left_ctrl(times):
+    # keydown and keyup apart: "xdotool key" makes two releases per tap on Xvfb.
+    run("xdotool", *["keydown", "Control_L", "keyup", "Control_L"] * times)
+
+
+def test_link_up_and_single_window(session):
+    texts = wait_until(lambda: len(session.texts()) >= 3 and session.texts(), 60)
+    assert texts[:3] == ["Display language has been changed!=English",
+                         "Get Translate Limit1 Length From Server", "auto~de~" + WELCOME]
+    assert wait_until(lambda: len(session.windows()) == 1, 60)
+    assert session.data_file("from_to.db") == b"0\r\n0\r\n30\r\n"
+    assert session.data_file("config.txt").startswith(b"app_name1=Quillora\n")
+    second = session.start()
+    assert second.wait(60) == 0
+    assert len(session.windows()) == 1
+
+
+def test_hotkey(session):
+    """Two taps of the left Ctrl key translate the PRIMARY selection; one
+    tap does nothing."""
+    assert wait_until(lambda: len(session.texts()) >= 3, 60)
+    seen = len(session.texts())
+    owners = [own_primary("nur einmal")]
+    tap_left_ctrl(1)
+    assert not wait_until(lambda: len(session.texts()) > seen, 2)
+    owners.append(own_primary("Guten Morgen"))
+    tap_left_ctrl(2)
+    assert wait_until(lambda: len(session.texts()) > seen, 60)
+    assert session.texts()[seen:] == ["auto~de~Guten Morgen"]
+    for owner in owners:
+        owner.kill()
+        owner.wait()

@@ -1,0 +1,267 @@
+// The window as the user, the stored files and the companion server see it:
+// a real MainWindow on a local translation page and a local peer.
+#include "support/windowharness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+const QString welcome = QStringLiteral("Welcome to Quillora - translations done faster\n\n\n\n");
+const QString announcement = QStringLiteral("Display language has been changed!=");
+const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Server");
+const QString tableMarker = QStringLiteral("This is display language config file!=");
+const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
+const QByteArray noResult = "<html><body>busy</body></html>";
+const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
+const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "German", "Italian",
+                               "Japanese", "Polish",  "Russian", "Slovak", "Spanish"};
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QVERIFY(WindowHarness::resetDataDirectory()); }
+    void cleanup() { harness.stop(); }
+
+    void serverLink();
+    void translate();
+    void restore_data();
+    void restore();
+    void hotkey();
+
+private:
+    void click(const QString &button) { harness.button("pushButton_" + button)->click(); }
+    // Sends the texts, then a plain result; once that shows, all were handled.
+    bool deliver(const QStringList &texts);
+    bool spinnerCentred() const;
+
+    WindowHarness harness;
+    int deliveries = 0;
+};
+
+bool TestWindow::deliver(const QStringList &texts)
+{
+    const QString done = QStringLiteral("delivered %1").arg(++deliveries);
+    harness.peer()->sendTexts(texts + QStringList{done});
+    return QTest::qWaitFor([&] { return harness.resultBox()->toPlainText() == done; }, 5000);
+}
+
+bool TestWindow::spinnerCentred() const
+{
+    const QWidget *spinner = harness.spinner();
+    const QSize room = harness.window()->size() - spinner->size();
+    return spinner->pos() == QPoint(room.width() / 2, room.height() / 2);
+}
+
+void TestWindow::serverLink()
+{
+    QVERIFY(harness.startPage(noResult));
+    QVERIFY(harness.startPeer());
+    MainWindow *window = harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(3));
+    // Link-up: announce, ask for the limit, and translate the welcome text,
+    // which the page cannot, so the server gets it.
+    QCOMPARE(harness.peer()->receivedTexts(),
+             (QStringList{announcement + "English", limitRequest, "auto~de~" + welcome}));
+    QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("0\r\n0\r\n30\r\n"));
+    QVERIFY(harness.spinner()->isSpinning());
+    QVERIFY(spinnerCentred());
+
+    // The flags stand left to right in the order of the display languages. A
+    // flag announces its language, is saved and grows; chosen again, it also
+    // moves the target box to its language.
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QStringList leftToRight = flagNames;
+    std::sort(leftToRight.begin(), leftToRight.end(), [&](const QString &a, const QString &b) {
+        return harness.button("pushButton_" + a)->x() < harness.button("pushButton_" + b)->x();
+    });
+    QCOMPARE(leftToRight, flagNames);
+    click("Czech");
+    QVERIFY(harness.peer()->waitForTexts(4));
+    QCOMPARE(harness.peer()->receivedTexts().last(), announcement + "Czech");
+    QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("2\r\n0\r\n30\r\n"));
+    QCOMPARE(harness.button("pushButton_Czech")->maximumSize(), QSize(70, 42));
+    QCOMPARE(harness.button("pushButton_English")->minimumSize(), QSize(50, 30));
+    click("Czech");
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 18);
+    QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("2\r\n0\r\n18\r\n"));
+
+    QVERIFY(deliver({limitMarker + "0"}));
+    QCOMPARE(window->currentTranslationLimit(), 50000);
+    QVERIFY(!harness.spinner()->isSpinning());
+    QVERIFY(deliver({limitMarker + "7"}));
+    harness.sourceBox()->setPlainText("abcdef" + pair + "hij"); // a cut never splits a pair
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(6));
+    QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("auto~cs~abcdef"));
+
+    // A display table is stored as sent, markers removed, and relabels the
+    // window: the first line with the exact key counts, every "key=" and line
+    // break goes from the value, and an empty value stays empty.
+    const QString rows = "app_name1x=no\nApp_name1=no\napp_name1=Titel\r\napp_name1=no\n"
+                         "German=Deu\rtsch\nclear=clear=\n";
+    QVERIFY(deliver({tableMarker + rows + tableMarker}));
+    QCOMPARE(WindowHarness::dataFile("config.txt"), rows.toUtf8());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Titel"));
+    QCOMPARE(harness.comboBox("comboBoxTo")->itemText(30), QStringLiteral("Deutsch"));
+    QCOMPARE(harness.button("pushButton_clear")->text(), QString());
+    QCOMPARE(harness.button("pushButton_translate")->text(), QStringLiteral("Translate"));
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 18);
+    harness.peer()->sendText("Client version is different from server!");
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QString());
+
+    // "0" ends the link; the window dials again on its own, keeps typed text,
+    // and repeats only the announcement and the limit request.
+    harness.sourceBox()->setPlainText("typed");
+    harness.peer()->sendText("0");
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Connection closed"));
+    QTRY_VERIFY(!harness.peer()->isOpen(0));
+    QVERIFY(harness.peer()->waitForConnections(2, 6000));
+    QTRY_COMPARE(harness.peer()->receivedTexts(1).size(), 2);
+    QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("typed"));
+
+    // Bytes that are no frame end the link.
+    harness.peer()->sendRaw(QByteArray::fromHex("00000003 000000"));
+    QTRY_VERIFY(!harness.peer()->isOpen(1));
+}
+
+void TestWindow::translate()
+{
+    QVERIFY(harness.startPage("<div class=result-container>Hallo</div>"));
+    QVERIFY(harness.startPeer());
+    MainWindow *window = harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(2));
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Hallo"));
+
+    // The page gets the codes of the chosen boxes and the text exactly as typed.
+    harness.comboBox("comboBoxFrom")->setCurrentIndex(22);
+    harness.comboBox("comboBoxTo")->setCurrentIndex(31);
+    harness.sourceBox()->setPlainText("a+b%25 ~");
+    harness.resultBox()->clear();
+    click("translate");
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Hallo"));
+    QVERIFY2(harness.page()->requestLines().last().contains("sl=en&tl=el&q=a%2Bb%2525"),
+             qPrintable(harness.page()->requestLines().last()));
+    // Long text goes in pieces of up to 1800 units, a pair never split.
+    harness.sourceBox()->setPlainText(QString(1799, 'a') + pair + "b");
+    click("translate");
+    QCOMPARE(harness.page()->requestedTexts().mid(2),
+             (QStringList{QString(1799, 'a'), pair + "b"}));
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("HalloHallo"));
+
+    // Without a page the server translates, while the spinner turns mid-window.
+    harness.page()->enqueue(PageServer::Response::page(noResult));
+    harness.sourceBox()->setPlainText("Hund");
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(3));
+    QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("en~el~Hund"));
+    QVERIFY(harness.spinner()->isSpinning());
+    QVERIFY(spinnerCentred());
+    QVERIFY(deliver({}));
+    QVERIFY(!harness.spinner()->isSpinning());
+
+    // A step back replays the previous entry with its boxes.
+    click("prev");
+    QCOMPARE(harness.sourceBox()->toPlainText(), QString(1799, 'a') + pair + "b");
+    click("prev");
+    click("prev");
+    QCOMPARE(harness.sourceBox()->toPlainText(), welcome);
+    QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 0);
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 30);
+    click("next");
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 31);
+    QCOMPARE(harness.page()->requestCount(), 10);
+    // A hundred entries are kept; the oldest goes first.
+    for (int i = 0; i < 96; ++i) {
+        harness.sourceBox()->setPlainText(QString::number(i));
+        click("translate");
+    }
+    QCOMPARE(window->translationHistory().size(), 100);
+    QCOMPARE(window->translationHistory().text(0), welcome);
+    click("play");
+    QCOMPARE(window->translationHistory().text(0), QStringLiteral("a+b%25 ~"));
+}
+
+void TestWindow::restore_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("display");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+
+    const auto row = [](const char *locale, const char *file, int display, int from, int to) {
+        QTest::addRow("%s %s", locale, QByteArray(file).toPercentEncoding().constData())
+            << QString(locale) << QByteArray(file) << display << from << to;
+    };
+    row("en_US", nullptr, 0, 0, 21);
+    row("pt_BR", nullptr, 0, 0, 74);
+    row("zh_CN", nullptr, 0, 0, 15); // the later of the two zh-CN rows
+    row("zh_TW", nullptr, 0, 0, 20);
+    row("nb_NO", nullptr, 0, 0, 20);
+    row("C", nullptr, 0, 0, 20);
+    row("de_DE", "2\r\n5\r\n8\r\n", 2, 5, 8);
+    row("de_DE", "3\r\n0\r\n0\r\n", 3, 0, 30); // 0 and 0 leave both boxes alone
+    row("de_DE", "0\n0\n5\n", 0, 0, 5);
+    row("de_DE", "12\n200\n7\n", 0, 0, 7);
+    row("de_DE", "x\n1x\n4", 0, 0, 4);
+}
+
+void TestWindow::restore()
+{
+    QFETCH(QString, locale);
+    QFETCH(QByteArray, file);
+    QFETCH(int, display);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    // Stored files in place before the window starts; nothing in the table
+    // counts after a zero byte.
+    QVERIFY(QDir().mkpath(WindowHarness::dataDirectory()));
+    const auto store = [](const QString &name, const QByteArray &bytes) {
+        QFile stored(WindowHarness::dataDirectory() + '/' + name);
+        return stored.open(QIODevice::WriteOnly) && stored.write(bytes) == bytes.size();
+    };
+    QVERIFY(file.isNull() || store("from_to.db", file));
+    QVERIFY(store("config.txt", QByteArray("app_name1=Quill\0x\r\n", 19)));
+    MainWindow *window = harness.openWindowWithoutServer(locale);
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quill"));
+    QCOMPARE(window->currentDisplayLanguage(), display);
+    QVERIFY(harness.button("pushButton_" + flagNames[display])->isChecked());
+    QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), from);
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), to);
+    QCOMPARE(WindowHarness::dataFile("from_to.db"),
+             file.isNull() ? QByteArray("<unreadable>") : file);
+}
+
+void TestWindow::hotkey()
+{
+    // Two Ctrl releases over the active window copy the focused box's
+    // selection into the source box and translate it, file names excepted.
+    QVERIFY(harness.startPage(noResult));
+    MainWindow *window = harness.openWindowWithoutServer("de_DE");
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTRY_VERIFY(harness.sourceBox()->hasFocus()); // the window's own first focus step
+    for (const QString selected : {"Hund", "file:///home/a.txt"}) {
+        harness.resultBox()->setPlainText(selected);
+        harness.resultBox()->selectAll();
+        harness.resultBox()->setFocus();
+        window->leftControlReleased();
+        window->leftControlReleased();
+        QTRY_COMPARE(harness.sourceBox()->toPlainText(), selected.contains(':') ? "" : selected);
+    }
+    QCOMPARE(harness.page()->requestedTexts(), QStringList{"Hund"});
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
