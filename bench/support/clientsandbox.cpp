@@ -1,33 +1,11 @@
 #include "clientsandbox.h"
 
-#include "app/singleinstance.h"
-
 #include <QDir>
 #include <QFile>
-#include <QSharedMemory>
-
-#include <functional>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 namespace {
 
 const char *const subdirectories[] = {"home", "data", "config", "runtime", "tmp"};
-
-// The toolkit places the token's key file in QDir::tempPath(), which follows
-// TMPDIR at the moment the key is set; this process borrows the sandbox's
-// TMPDIR for that moment only.
-void withTemporaryDirectory(const QString &path, const std::function<void()> &work)
-{
-    const bool hadOwn = qEnvironmentVariableIsSet("TMPDIR");
-    const QByteArray own = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(path));
-    work();
-    if (hadOwn)
-        qputenv("TMPDIR", own);
-    else
-        qunsetenv("TMPDIR");
-}
 
 } // namespace
 
@@ -39,12 +17,6 @@ ClientSandbox::ClientSandbox()
         QDir(root.path()).mkdir(QString::fromLatin1(name));
     QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-ClientSandbox::~ClientSandbox()
-{
-    if (root.isValid())
-        releaseStaleToken();
 }
 
 QProcessEnvironment ClientSandbox::environment() const
@@ -88,30 +60,4 @@ void ClientSandbox::start(QProcess *process, const QString &program,
 QString ClientSandbox::dataDirectory() const
 {
     return root.filePath(QStringLiteral("data/quillora"));
-}
-
-bool ClientSandbox::tokenSegmentExists() const
-{
-    // The toolkit keeps System V segments on Unix, keyed by ftok() of a key
-    // file named after the token in the temporary directory.
-    const QStringList keyFiles =
-        QDir(temporaryDirectory()).entryList({QStringLiteral("qipc_sharedmemory_*")}, QDir::Files);
-    for (const QString &name : keyFiles) {
-        const QByteArray path = QFile::encodeName(QDir(temporaryDirectory()).filePath(name));
-        const key_t key = ::ftok(path.constData(), 'Q');
-        if (key != -1 && ::shmget(key, 0, 0) != -1)
-            return true;
-    }
-    return false;
-}
-
-void ClientSandbox::releaseStaleToken() const
-{
-    // Detaching the last attachment removes the segment; a live copy keeps
-    // its own attachment, so its token survives this.
-    withTemporaryDirectory(temporaryDirectory(), [] {
-        QSharedMemory token(QString::fromLatin1(SingleInstance::defaultKey));
-        if (token.attach())
-            token.detach();
-    });
 }

@@ -8,17 +8,14 @@
 #include <QTemporaryDir>
 
 // A private world for runs of the real client on an X display: its own HOME,
-// XDG data, config and runtime directories and its own TMPDIR. The toolkit
-// derives the single-instance token's key file from the temporary directory,
-// so copies in one sandbox meet each other's token and never that of a copy
-// the user or another test is running.
+// XDG data, config and runtime directories and its own TMPDIR. The client
+// keeps its single-instance lock in the runtime directory, so copies in one
+// sandbox meet each other's lock and never that of a copy the user or another
+// run is running.
 class ClientSandbox
 {
 public:
     ClientSandbox();
-    // Removes a token that a killed copy left behind, so that nothing of the
-    // sandbox outlives it.
-    ~ClientSandbox();
     ClientSandbox(const ClientSandbox &) = delete;
     ClientSandbox &operator=(const ClientSandbox &) = delete;
 
@@ -41,13 +38,6 @@ public:
     QString temporaryDirectory() const { return root.filePath(QStringLiteral("tmp")); }
     // Where the client keeps config.txt and from_to.db in this sandbox.
     QString dataDirectory() const;
-
-    // True while a token segment of this sandbox exists, attached or not.
-    // Looks without attaching, since detaching the last attachment would
-    // remove a stale segment.
-    bool tokenSegmentExists() const;
-    // Drops a token that no live copy is attached to.
-    void releaseStaleToken() const;
 
 private:
     QTemporaryDir root;

@@ -96,7 +96,7 @@ class Server:
                 [SERVER_BIN, "--port", str(self.port), *where, *args],
                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
             if "listening on" in self.proc.stdout.readline():
-                self.log = []
+                self.messages = []
                 threading.Thread(target=self._collect_log, daemon=True).start()
                 return
             self.proc.wait()
@@ -104,11 +104,11 @@ class Server:
 
     def _collect_log(self):
         for line in self.proc.stderr:
-            self.log.append(line)
+            self.messages.append(line)
 
     def logged(self, text):
         """True once a line of the server's log contains the text."""
-        return any(text in line for line in self.log)
+        return any(text in line for line in self.messages)
 
     def link(self):
         return Link(self.port)

@@ -47,9 +47,11 @@ def test_display_tables(server, language, german):
     assert table.startswith(TABLE)
     lines = table[len(TABLE):].split("\n")
     keys = [line.split("=", 1)[0] for line in lines]
-    assert keys[:8] == ["app_name1", "clear", "translate", "Help",
-                        "welcome1", "welcome2", "welcome3", "welcome4"]
-    assert keys[8:] == ["Detect language"] + [row.split("\t")[0] for row in catalogue()] + [""]
+    assert keys[:17] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
+                         "welcome3", "welcome4", "restore", "quit", "previous", "next",
+                         "source_text", "result_text", "source_language", "target_language",
+                         "cut_notice"]
+    assert keys[17:] == ["Detect language"] + [row.split("\t")[0] for row in catalogue()] + [""]
     assert "German=" + german in lines
     if language == "Klingon":
         assert table == server.link().ask(ANNOUNCE + "English")
