@@ -48,10 +48,6 @@ void PageServer::readRequest(QTcpSocket *socket)
     lines.append(line);
     const Response response = script.isEmpty() ? defaultResponse : script.dequeue();
     emit requestReceived(line);
-    if (response.status == 0)
-        socket->abort();
-    if (response.status == 0 || response.delayMs < 0)
-        return;
     const QPointer<QTcpSocket> guarded(socket);
     QTimer::singleShot(response.delayMs, Qt::PreciseTimer, this, [guarded, response] {
         if (!guarded)

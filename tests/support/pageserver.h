@@ -18,8 +18,7 @@ class PageServer : public QObject
     Q_OBJECT
 
 public:
-    // A page with this status and body, sent after delayMs; a negative delay
-    // never answers, and status 0 closes the connection without an answer.
+    // A page with this status and body, sent after delayMs.
     struct Response
     {
         int status = 200;
@@ -30,8 +29,6 @@ public:
         {
             return {status, body, delayMs};
         }
-        static Response neverAnswer() { return {200, {}, -1}; }
-        static Response closeAtOnce() { return {0, {}, 0}; }
     };
 
     explicit PageServer(QObject *parent = nullptr);

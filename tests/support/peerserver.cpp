@@ -40,12 +40,6 @@ void PeerServer::sendRaw(const QByteArray &bytes, int link)
     }
 }
 
-void PeerServer::closeConnection(int link)
-{
-    if (Link *l = linkAt(link); l && l->open)
-        l->socket->disconnectFromHost();
-}
-
 bool PeerServer::waitForConnections(int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return connectionCount() >= count; }, timeoutMs);

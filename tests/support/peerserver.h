@@ -25,7 +25,6 @@ public:
     ~PeerServer() override;
 
     bool listen();
-    void stopListening() { server.close(); }
     QString host() const { return QStringLiteral("127.0.0.1"); }
     quint16 port() const { return server.serverPort(); }
 
@@ -36,14 +35,10 @@ public:
     {
         return linkAt(link) ? linkAt(link)->texts : QStringList();
     }
-    QStringList allReceivedTexts() const { return allTexts; }
 
     void sendText(const QString &text, int link = -1) { sendRaw(FrameCodec::encode(text), link); }
     void sendTexts(const QStringList &texts, int link = -1);
     void sendRaw(const QByteArray &bytes, int link = -1);
-
-    // Graceful: what was sent is written first.
-    void closeConnection(int link = -1);
 
     bool waitForConnections(int count, int timeoutMs = 5000);
     bool waitForTexts(int count, int timeoutMs = 5000);
