@@ -1,6 +1,7 @@
 // Start-up time to the first shown window and idle resident memory of the
 // client, next to an empty QMainWindow program built the same way (this
-// program, started with --empty-window).
+// program, started with --empty-window), once with the toolkit's default
+// OpenGL set-up and once without it, as the client starts.
 //
 // Run under an X server, e.g.: xvfb-run -a build/bench/bench_startup [--runs N]
 //
@@ -52,8 +53,10 @@ struct Program
     std::vector<Sample> samples;
 };
 
-int emptyWindowMain(int argc, char *argv[])
+int emptyWindowMain(int argc, char *argv[], bool withoutOpenGl)
 {
+    if (withoutOpenGl)
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication application(argc, argv);
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Empty window"));
@@ -120,7 +123,8 @@ int main(int argc, char *argv[])
     int runs = 9;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--empty-window") == 0)
-            return emptyWindowMain(argc, argv);
+            return emptyWindowMain(argc, argv,
+                                   i + 1 < argc && std::strcmp(argv[i + 1], "--no-gl") == 0);
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
     }
@@ -149,6 +153,10 @@ int main(int argc, char *argv[])
         {"empty QMainWindow",
          QCoreApplication::applicationFilePath(),
          {QStringLiteral("--empty-window")},
+         {}},
+        {"empty, no OpenGL",
+         QCoreApplication::applicationFilePath(),
+         {QStringLiteral("--empty-window"), QStringLiteral("--no-gl")},
          {}},
     };
 
