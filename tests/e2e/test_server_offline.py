@@ -131,6 +131,15 @@ def test_no_pipeline_process_outlives_its_use(ending, args):
         assert wait_until(lambda: not running.descendants())
 
 
+def test_past_the_pipeline_cap_the_idle_pipeline_gives_way():
+    with Server("--backend", "apertium", "--pipelines", "1") as running:
+        link = running.link()
+        assert link.ask("en~es~Good morning.") == "Buenos días."
+        english = running.descendants()
+        assert link.ask("fr~es~Bonjour.") == "Saludo."
+        assert english and not english & running.descendants()
+
+
 def test_a_flooding_client_is_closed_while_others_are_served():
     with Server("--backend", "apertium", "--max-waiting", "3") as running:
         flood, other = running.link(), running.link()
