@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <memory>
 #include <sys/resource.h>
-#include <tuple>
 
 namespace {
 
@@ -91,59 +90,57 @@ int main(int argc, char *argv[])
         QStringLiteral("backend"),
         QStringLiteral("Translation back end: apertium (default where installed), echo or none."),
         QStringLiteral("NAME"));
-    const PipelinePool::Limits defaultPool;
-    const CompanionServer::Limits defaultServer;
+    PipelinePool::Limits poolLimits;
+    CompanionServer::Limits serverLimits;
+    // Counts, and durations given in seconds and kept in milliseconds; the
+    // defaults are what the limits hold before the options are read.
+    struct NumberOption
+    {
+        const char *name;
+        const char *help;
+        int *target;
+        int scale;
+    };
+    const NumberOption numberOptions[] = {
+        {"pipelines", "Most Apertium pipelines alive at once", &poolLimits.maxPipelines, 1},
+        {"pipelines-per-pair", "Most pipelines of one language pair", &poolLimits.perMode, 1},
+        {"pipeline-idle", "Seconds after which an unused pipeline is closed", &poolLimits.idleMs,
+         1000},
+        {"request-timeout",
+         "Seconds one pipeline request may take before the pipeline is replaced and the client "
+         "told that the offline translation failed",
+         &poolLimits.timeoutMs, 1000},
+        {"max-connections", "Most client connections at once; more are closed at once",
+         &serverLimits.maxConnections, 1},
+        {"max-waiting",
+         "Most requests one client may have waiting; past it the connection is closed",
+         &serverLimits.maxWaiting, 1},
+        {"stall-timeout",
+         "Seconds a client may leave a frame half sent, or its answers above the output cap, "
+         "before it is closed",
+         &serverLimits.stallMs, 1000},
+    };
+    QList<QCommandLineOption> numbers;
+    for (const NumberOption &entry : numberOptions) {
+        const QString fallback = QString::number(*entry.target / entry.scale);
+        numbers.append(QCommandLineOption(
+            QString::fromLatin1(entry.name),
+            QStringLiteral("%1 (default %2).").arg(QString::fromLatin1(entry.help), fallback),
+            entry.scale == 1 ? QStringLiteral("N") : QStringLiteral("SECONDS"), fallback));
+    }
     const QCommandLineOption listPairsOption(
         QStringLiteral("list-pairs"),
         QStringLiteral("Print every source -> target the apertium back end can reach, with "
                        "the modes it goes through, and exit."));
-    const QCommandLineOption pipelinesOption(
-        QStringLiteral("pipelines"),
-        QStringLiteral("Most Apertium pipelines alive at once (default %1).")
-            .arg(defaultPool.maxPipelines),
-        QStringLiteral("N"), QString::number(defaultPool.maxPipelines));
-    const QCommandLineOption perPairOption(
-        QStringLiteral("pipelines-per-pair"),
-        QStringLiteral("Most pipelines of one language pair (default %1).")
-            .arg(defaultPool.perMode),
-        QStringLiteral("N"), QString::number(defaultPool.perMode));
-    const QCommandLineOption idleOption(
-        QStringLiteral("pipeline-idle"),
-        QStringLiteral("Seconds after which an unused pipeline is closed (default %1).")
-            .arg(defaultPool.idleMs / 1000),
-        QStringLiteral("SECONDS"), QString::number(defaultPool.idleMs / 1000));
-    const QCommandLineOption timeoutOption(
-        QStringLiteral("request-timeout"),
-        QStringLiteral("Seconds one pipeline request may take before the pipeline is replaced "
-                       "and the client told that the offline translation failed (default %1).")
-            .arg(defaultPool.timeoutMs / 1000),
-        QStringLiteral("SECONDS"), QString::number(defaultPool.timeoutMs / 1000));
-    const QCommandLineOption connectionsOption(
-        QStringLiteral("max-connections"),
-        QStringLiteral("Most client connections at once; more are closed at once (default %1).")
-            .arg(defaultServer.maxConnections),
-        QStringLiteral("N"), QString::number(defaultServer.maxConnections));
-    const QCommandLineOption waitingOption(
-        QStringLiteral("max-waiting"),
-        QStringLiteral("Most requests one client may have waiting; past it the connection is "
-                       "closed (default %1).")
-            .arg(defaultServer.maxWaiting),
-        QStringLiteral("N"), QString::number(defaultServer.maxWaiting));
     const QCommandLineOption outputCapOption(
         QStringLiteral("output-cap"),
         QStringLiteral("Bytes of unread answers per client past which the server stops reading "
                        "from it (default %1).")
-            .arg(defaultServer.outputCap),
-        QStringLiteral("BYTES"), QString::number(defaultServer.outputCap));
-    const QCommandLineOption stallOption(
-        QStringLiteral("stall-timeout"),
-        QStringLiteral("Seconds a client may leave a frame half sent, or its answers above the "
-                       "output cap, before it is closed (default %1).")
-            .arg(defaultServer.stallMs / 1000),
-        QStringLiteral("SECONDS"), QString::number(defaultServer.stallMs / 1000));
+            .arg(serverLimits.outputCap),
+        QStringLiteral("BYTES"), QString::number(serverLimits.outputCap));
     parser.addOptions({portOption, listenOption, limitOption, logOption, backendOption,
-                       listPairsOption, pipelinesOption, perPairOption, idleOption, timeoutOption,
-                       connectionsOption, waitingOption, outputCapOption, stallOption});
+                       listPairsOption, outputCapOption});
+    parser.addOptions(numbers);
     parser.setApplicationDescription(parser.applicationDescription() +
                                      QString::fromUtf8(helpDetails));
     parser.process(app);
@@ -164,23 +161,13 @@ int main(int argc, char *argv[])
                         .arg(limit)
                         .arg(CompanionServer::maxTextLength));
 
-    PipelinePool::Limits poolLimits;
-    CompanionServer::Limits serverLimits;
-    // Counts, and durations given in seconds and kept in milliseconds.
-    const QList<std::tuple<const QCommandLineOption *, int *, int>> numbers{
-        {&pipelinesOption, &poolLimits.maxPipelines, 1},
-        {&perPairOption, &poolLimits.perMode, 1},
-        {&connectionsOption, &serverLimits.maxConnections, 1},
-        {&waitingOption, &serverLimits.maxWaiting, 1},
-        {&idleOption, &poolLimits.idleMs, 1000},
-        {&timeoutOption, &poolLimits.timeoutMs, 1000},
-        {&stallOption, &serverLimits.stallMs, 1000}};
-    for (const auto &[option, target, scale] : numbers) {
-        const double value = parser.value(*option).toDouble(&ok) * scale;
+    for (int i = 0; i < numbers.size(); ++i) {
+        const QString text = parser.value(numbers.at(i));
+        const double value = text.toDouble(&ok) * numberOptions[i].scale;
         if (!ok || value < 1 || value > INT_MAX || value != std::floor(value))
             return fail(QStringLiteral("invalid --%1 %2")
-                            .arg(option->names().first(), parser.value(*option)));
-        *target = int(value);
+                            .arg(QString::fromLatin1(numberOptions[i].name), text));
+        *numberOptions[i].target = int(value);
     }
     serverLimits.outputCap = parser.value(outputCapOption).toLongLong(&ok);
     if (!ok || serverLimits.outputCap <= 0)
