@@ -1,7 +1,7 @@
 // Throughput of the frame codec for a short text (10 units, a typical command)
 // and a long one (100 000 units, a large translation): frames per second and
 // bytes per second of wire data, encoding and decoding.
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QString>
 

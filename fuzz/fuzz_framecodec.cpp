@@ -3,7 +3,7 @@
 // the same texts; every text re-encodes to exactly the bytes it came from; a
 // decoder that waits says for how many bytes and holds no more than the frame
 // it is reading.
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QStringList>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "clientstuff.h"
 
-#include "servervocabulary.h"
+#include "protocol/servervocabulary.h"
 
 #include <QTcpSocket>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #ifndef CLIENTSTUFF_H
 #define CLIENTSTUFF_H
 
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QAbstractSocket>
 #include <QObject>

@@ -1,7 +1,7 @@
 #ifndef CLIENTCONNECTION_H
 #define CLIENTCONNECTION_H
 
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QObject>
 #include <QString>

@@ -3,10 +3,10 @@
 #include "clientconnection.h"
 #include "displaytables.h"
 #include "messagelog.h"
-#include "net/servervocabulary.h"
+#include "protocol/servervocabulary.h"
+#include "protocol/translationrequest.h"
 #include "translatorbackend.h"
 
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -29,15 +29,6 @@ qintptr descriptorCeiling()
         limit.rlim_cur > rlim_t(INT_MAX))
         return INT_MAX;
     return qintptr(limit.rlim_cur - std::min<rlim_t>(256, limit.rlim_cur / 4));
-}
-
-// A language code as the client sends them ("auto", "en", "haw", "zh-CN");
-// anything else before the first two "~" makes the text no request at all.
-bool isLanguageCode(const QString &code)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^(auto|[A-Za-z]{2,3}(-[A-Za-z0-9]{2,8})?)$"));
-    return pattern.match(code).hasMatch();
 }
 
 QString describeServer(const QTcpServer *server)
@@ -164,22 +155,16 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
         client->send(ServerVocabulary::limitMarker() + QString::number(translationLimit));
         return;
     }
-    const int first = text.indexOf(ServerVocabulary::requestSeparator());
-    const int second = first < 0 ? -1 : text.indexOf(QLatin1Char('~'), first + 1);
-    if (second > 0) {
-        Request request{text.left(first), text.mid(first + 1, second - first - 1),
-                        text.mid(second + 1)};
-        if (isLanguageCode(request.source) && isLanguageCode(request.target)) {
-            ClientState &state = clients[client];
-            if (state.pending.size() >= limits.maxWaiting) {
-                client->close(
-                    QStringLiteral("more than %1 requests waiting").arg(limits.maxWaiting));
-                return;
-            }
-            state.pending.enqueue(request);
-            translateNext(client);
+    TranslationRequest request;
+    if (TranslationRequest::parse(text, &request)) {
+        ClientState &state = clients[client];
+        if (state.pending.size() >= limits.maxWaiting) {
+            client->close(QStringLiteral("more than %1 requests waiting").arg(limits.maxWaiting));
             return;
         }
+        state.pending.enqueue(request);
+        translateNext(client);
+        return;
     }
     qInfo().noquote() << "ignored a message that is no request, from" << client->peer();
 }
@@ -190,7 +175,7 @@ void CompanionServer::translateNext(ClientConnection *client)
     if (state == clients.end() || state->translating || state->pending.isEmpty())
         return;
     state->translating = true;
-    const Request request = state->pending.dequeue();
+    const TranslationRequest request = state->pending.dequeue();
     // One translation at a time per client keeps its answers in the order of
     // its requests and its share of child processes at one.
     backend->translate(request.source, request.target, request.text, client,

@@ -1,7 +1,8 @@
 #ifndef COMPANIONSERVER_H
 #define COMPANIONSERVER_H
 
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
+#include "protocol/translationrequest.h"
 
 #include <QHash>
 #include <QHostAddress>
@@ -59,15 +60,9 @@ public:
     static QString sanitizeAnswer(const QString &answer);
 
 private:
-    struct Request
-    {
-        QString source;
-        QString target;
-        QString text;
-    };
     struct ClientState
     {
-        QQueue<Request> pending;
+        QQueue<TranslationRequest> pending;
         bool translating = false;
     };
 

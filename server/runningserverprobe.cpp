@@ -1,7 +1,7 @@
 #include "runningserverprobe.h"
 
-#include "net/framecodec.h"
-#include "net/servervocabulary.h"
+#include "protocol/framecodec.h"
+#include "protocol/servervocabulary.h"
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>

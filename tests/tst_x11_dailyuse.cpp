@@ -1,7 +1,7 @@
 // Daily use: fresh account, Ctrl shortcuts, nested fetches, keyboard, labels.
 
 #include "mainwindow/mainwindow.h"
-#include "net/servervocabulary.h"
+#include "protocol/servervocabulary.h"
 #include "platform/controlreleasefilter.h"
 #include "support/windowharness.h"
 #include "translate/webtranslator.h"

@@ -1,7 +1,7 @@
 #ifndef FRAMECLIENT_H
 #define FRAMECLIENT_H
 
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QByteArray>
 #include <QQueue>

@@ -1,7 +1,7 @@
 #ifndef PEERSERVER_H
 #define PEERSERVER_H
 
-#include "net/framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QObject>
 #include <QString>

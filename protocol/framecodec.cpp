@@ -1,4 +1,4 @@
-#include "framecodec.h"
+#include "protocol/framecodec.h"
 
 #include <QtEndian>
 
