@@ -13,8 +13,8 @@ QByteArray checkedBytes(const char *utf8)
 
 } // namespace
 
-HtmlDocument::HtmlDocument(const QByteArray &bytes)
-    : bytes(bytes), options(&kGumboDefaultOptions),
+HtmlDocument::HtmlDocument(const QByteArray &html)
+    : bytes(html), options(&kGumboDefaultOptions),
       output(gumbo_parse_with_options(options, this->bytes.constData(),
                                       static_cast<size_t>(this->bytes.size())))
 {

@@ -130,7 +130,7 @@ HtmlAttribute::HtmlAttribute(const GumboAttribute &attribute)
     attributeValue = QString::fromUtf8(attribute.value);
 }
 
-HtmlNode::HtmlNode(const GumboNode *node) : node(node)
+HtmlNode::HtmlNode(const GumboNode *gumboNode) : node(gumboNode)
 {
     if (!node)
         throw std::runtime_error("can't create Node from nullptr");

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-ControlReleaseFilter::ControlReleaseFilter(unsigned leftControlKey, std::vector<unsigned> altKeys)
-    : leftControlKey(leftControlKey), altKeys(std::move(altKeys))
+ControlReleaseFilter::ControlReleaseFilter(unsigned leftControl, std::vector<unsigned> alts)
+    : leftControlKey(leftControl), altKeys(std::move(alts))
 {
 }
 

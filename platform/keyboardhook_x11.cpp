@@ -63,8 +63,8 @@ private:
     std::unique_ptr<QSocketNotifier> notifier;
 };
 
-X11KeyboardHook::X11KeyboardHook(ReleaseHandler onLeftControlReleased)
-    : onLeftControlReleased(std::move(onLeftControlReleased))
+X11KeyboardHook::X11KeyboardHook(ReleaseHandler onRelease)
+    : onLeftControlReleased(std::move(onRelease))
 {
     if (!startRecording())
         stopRecording();

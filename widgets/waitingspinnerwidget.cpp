@@ -5,10 +5,8 @@
 
 #include <cmath>
 
-WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centerOnParent,
-                                           bool disableParentWhenSpinning)
-    : QWidget(parent), centerOnParent(centerOnParent),
-      disableParentWhenSpinning(disableParentWhenSpinning)
+WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centred, bool disablesParent)
+    : QWidget(parent), centerOnParent(centred), disableParentWhenSpinning(disablesParent)
 {
     initialize();
 }
