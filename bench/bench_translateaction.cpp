@@ -131,7 +131,6 @@ int main(int argc, char **argv)
     endpoints.serverHost = QStringLiteral("127.0.0.1");
     endpoints.serverPort = QString::number(refusingPort());
     auto *window = new MainWindow(QStringLiteral("en_US"), nullptr, endpoints);
-    window->setReconnectInterval(3600 * 1000);
     window->show();
     QCoreApplication::processEvents();
 
@@ -155,7 +154,16 @@ int main(int argc, char **argv)
         QElapsedTimer wall;
         wall.start();
 
+        QEventLoop finished;
+        const QMetaObject::Connection watch =
+            QObject::connect(result, &QPlainTextEdit::textChanged, &finished, [&] {
+                if (!result->toPlainText().isEmpty())
+                    finished.quit();
+            });
+        QTimer::singleShot(60000, &finished, &QEventLoop::quit);
         QMetaObject::invokeMethod(window, "on_pushButton_translate_clicked");
+        finished.exec();
+        QObject::disconnect(watch);
 
         const double wallMs = wall.nsecsElapsed() / 1e6;
         const double processMs = cpuMs(RUSAGE_SELF) - processBefore;

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -34,7 +35,7 @@ void fetch(benchmark::State &state)
     server.setDefaultResponse(PageServer::Response::page(
         "<html><body><div class=\"result-container\">Hallo Welt</div></body></html>", 200,
         delayMs));
-    const WebTranslator translator(server.url());
+    WebTranslator translator(server.url());
 
     double wallSeconds = 0;
     double cpuSeconds = 0;
@@ -42,8 +43,14 @@ void fetch(benchmark::State &state)
         QElapsedTimer clock;
         clock.start();
         const double cpuBefore = processCpuSeconds();
-        const QString result = translator.translate(QStringLiteral("Hello world"),
-                                                    QStringLiteral("en"), QStringLiteral("de"));
+        QString result;
+        QEventLoop loop;
+        translator.fetch(QStringLiteral("Hello world"), QStringLiteral("en"), QStringLiteral("de"),
+                         [&](const QString &answer) {
+                             result = answer;
+                             loop.quit();
+                         });
+        loop.exec();
         cpuSeconds += processCpuSeconds() - cpuBefore;
         wallSeconds += double(clock.nsecsElapsed()) / 1e9;
         if (result != QStringLiteral("Hallo Welt")) {

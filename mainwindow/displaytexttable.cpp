@@ -1,5 +1,6 @@
 #include "mainwindow/displaytexttable.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
@@ -35,13 +36,13 @@ void DisplayTextTable::loadAtStartup(const QString &path)
     }
 }
 
-void DisplayTextTable::reload(const QString &path)
+void DisplayTextTable::setContent(const QString &content)
 {
     displayTexts.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    QTextStream stream(&file);
+    QByteArray bytes = content.toUtf8();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Text);
+    QTextStream stream(&buffer);
     stream.setCodec("UTF-8");
     while (!stream.atEnd())
         displayTexts.append(stream.readLine());

@@ -15,9 +15,8 @@ public:
     // table empty.
     void loadAtStartup(const QString &path);
 
-    // Reading after the server sent a table: one entry per line, without its
-    // line end. A file that cannot be opened leaves the table empty.
-    void reload(const QString &path);
+    // A table the server sent: one entry per line, without its line end.
+    void setContent(const QString &content);
 
     // Replaces the file with exactly these bytes, atomically: on failure the
     // previous file stays as it was.
@@ -30,7 +29,6 @@ public:
 
     const QStringList &lines() const { return displayTexts; }
     void setLines(const QStringList &lines) { displayTexts = lines; }
-    void clear() { displayTexts.clear(); }
 
 private:
     QStringList displayTexts;

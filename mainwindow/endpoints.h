@@ -4,13 +4,15 @@
 #include <QString>
 #include <QUrl>
 
-// Where the client looks for its two peers. The program always uses the
-// production values; tests hand a MainWindow local servers instead.
+// Where the client looks for its two peers, and how long it waits for the
+// page. The program always uses the production values; tests hand a
+// MainWindow local servers and shorter waits instead.
 struct Endpoints
 {
     QUrl webPage = QUrl(QStringLiteral("https://translate.google.com/m"));
     QString serverHost = QStringLiteral("localhost");
     QString serverPort = QStringLiteral("3030");
+    int webTimeoutMs = 15000;
 };
 
 #endif

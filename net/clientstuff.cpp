@@ -1,4 +1,4 @@
-#include "clientstuff.h"
+#include "net/clientstuff.h"
 
 #include "protocol/servervocabulary.h"
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int defaultConnectTimeout = 3000;
+constexpr int connectTimeoutMs = 3000;
 // Socket reads go through a fixed buffer so that a large declared frame never
 // makes the channel allocate ahead of the bytes that have actually arrived.
 constexpr qint64 readChunkSize = 64 * 1024;
@@ -19,18 +19,8 @@ ClientStuff::ClientStuff(QObject *parent)
 {
     tcpSocket = createSocket();
     timeoutTimer->setSingleShot(true);
-    timeoutTimer->setInterval(defaultConnectTimeout);
+    timeoutTimer->setInterval(connectTimeoutMs);
     connect(timeoutTimer, &QTimer::timeout, this, &ClientStuff::connectionTimeout);
-}
-
-void ClientStuff::setConnectTimeout(int milliseconds)
-{
-    timeoutTimer->setInterval(milliseconds);
-}
-
-int ClientStuff::connectTimeout() const
-{
-    return timeoutTimer->interval();
 }
 
 QTcpSocket *ClientStuff::createSocket()

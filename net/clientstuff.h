@@ -25,10 +25,6 @@ public:
 
     bool getStatus() const { return status; }
 
-    // Connect time-out per attempt, 3000 ms unless changed.
-    void setConnectTimeout(int milliseconds);
-    int connectTimeout() const;
-
 signals:
     void statusChanged(bool);
     void hasReadSome(QString msg);

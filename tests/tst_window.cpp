@@ -38,6 +38,12 @@ private slots:
 
 private:
     void click(const QString &button) { harness.button("pushButton_" + button)->click(); }
+    // Clicks and waits until the translation it starts has ended.
+    bool translateWith(const QString &button)
+    {
+        click(button);
+        return QTest::qWaitFor([&] { return !harness.spinner()->isSpinning(); }, 5000);
+    }
     // Sends the texts, then a plain result; once that shows, all were handled.
     bool deliver(const QStringList &texts);
     bool spinnerCentred() const;
@@ -146,13 +152,13 @@ void TestWindow::translate()
     harness.comboBox("comboBoxTo")->setCurrentIndex(31);
     harness.sourceBox()->setPlainText("a+b%25 ~");
     harness.resultBox()->clear();
-    click("translate");
+    QVERIFY(translateWith("translate"));
     QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Hallo"));
     QVERIFY2(harness.page()->requestLines().last().contains("sl=en&tl=el&q=a%2Bb%2525"),
              qPrintable(harness.page()->requestLines().last()));
     // Long text goes in pieces of up to 1800 units, a pair never split.
     harness.sourceBox()->setPlainText(QString(1799, 'a') + pair + "b");
-    click("translate");
+    QVERIFY(translateWith("translate"));
     QCOMPARE(harness.page()->requestedTexts().mid(2),
              (QStringList{QString(1799, 'a'), pair + "b"}));
     QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("HalloHallo"));
@@ -169,20 +175,20 @@ void TestWindow::translate()
     QVERIFY(!harness.spinner()->isSpinning());
 
     // A step back replays the previous entry with its boxes.
-    click("prev");
+    QVERIFY(translateWith("prev"));
     QCOMPARE(harness.sourceBox()->toPlainText(), QString(1799, 'a') + pair + "b");
-    click("prev");
-    click("prev");
+    QVERIFY(translateWith("prev"));
+    QVERIFY(translateWith("prev"));
     QCOMPARE(harness.sourceBox()->toPlainText(), welcome);
     QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 0);
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 30);
-    click("next");
+    QVERIFY(translateWith("next"));
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 31);
     QCOMPARE(harness.page()->requestCount(), 10);
     // A hundred entries are kept; the oldest goes first.
     for (int i = 0; i < 96; ++i) {
         harness.sourceBox()->setPlainText(QString::number(i));
-        click("translate");
+        QVERIFY(translateWith("translate"));
     }
     QCOMPARE(window->translationHistory().size(), 100);
     QCOMPARE(window->translationHistory().text(0), welcome);
@@ -256,9 +262,10 @@ void TestWindow::hotkey()
         harness.resultBox()->setPlainText(selected);
         harness.resultBox()->selectAll();
         harness.resultBox()->setFocus();
-        window->leftControlReleased();
-        window->leftControlReleased();
+        window->quickTranslateHotkey()->leftControlReleased();
+        window->quickTranslateHotkey()->leftControlReleased();
         QTRY_COMPARE(harness.sourceBox()->toPlainText(), selected.contains(':') ? "" : selected);
+        QTRY_VERIFY(!harness.spinner()->isSpinning());
     }
     QCOMPARE(harness.page()->requestedTexts(), QStringList{"Hund"});
 }

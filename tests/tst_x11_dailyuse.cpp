@@ -1,8 +1,9 @@
 // Daily use: fresh account, Ctrl shortcuts, nested fetches, keyboard, labels.
 
 #include "mainwindow/mainwindow.h"
-#include "protocol/servervocabulary.h"
+#include "mainwindow/systemtray.h"
 #include "platform/controlreleasefilter.h"
+#include "protocol/servervocabulary.h"
 #include "support/windowharness.h"
 #include "translate/webtranslator.h"
 
@@ -55,24 +56,6 @@ private slots:
         QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("2\r\n0\r\n21\r\n"));
     }
 
-    void nestedFetchKeepsFinishedPage()
-    {
-        PageServer pages;
-        QVERIFY(pages.listen());
-        pages.enqueue(PageServer::Response::page(pageOf("outer"), 200, 50));
-        pages.enqueue(PageServer::Response::page(pageOf("inner"), 200, 1500));
-        QString inner; // started while the outer fetch waits, ends after its deadline
-        connect(&pages, &PageServer::requestReceived, this, [&] {
-            if (pages.requestCount() == 1)
-                QTimer::singleShot(
-                    0, [&] { inner = WebTranslator(pages.url()).translate("b", "en", "de"); });
-        });
-        WebTranslator outer(pages.url());
-        outer.setTimeout(500);
-        QCOMPARE(outer.translate("a", "en", "de"), QString("outer"));
-        QCOMPARE(inner, QString("inner"));
-    }
-
     void emptyResultFailsOnlyForText()
     {
         for (const char *blank : {"\n\n", " \t "})
@@ -83,9 +66,11 @@ private slots:
 
     void cutIsReported()
     {
-        MainWindow *window = harness.openWindowWithoutServer("en_US");
-        QVERIFY(window);
-        window->receivedSomething(ServerVocabulary::limitMarker() + "5");
+        QVERIFY(harness.startPeer());
+        MainWindow *window = harness.openWindow("en_US");
+        QVERIFY(harness.peer()->waitForTexts(2));
+        harness.peer()->sendText(ServerVocabulary::limitMarker() + "5");
+        QTRY_COMPARE(window->currentTranslationLimit(), 5);
         harness.sourceBox()->setPlainText("abcdefgh");
         harness.button("pushButton_translate")->click();
         QCOMPARE(window->statusBar()->currentMessage(),
@@ -105,6 +90,8 @@ private slots:
         QTest::newRow("Tab leaves the result") << "plainTextEdit_translate Tab|toolButton  typed";
         QTest::newRow("Ctrl+Return in the source") << "plainTextEdit_source Ctrl+Return|"
                                                       "plainTextEdit_source done typed";
+        QTest::newRow("Ctrl+Enter, Translate disabled") << "plainTextEdit_source Ctrl+Enter|"
+                                                           "plainTextEdit_source  typed";
         QTest::newRow("Return on play") << "pushButton_play Return|pushButton_play done typed";
         QTest::newRow("Return on Clear") << "pushButton_clear Return|pushButton_clear  ";
     }
@@ -119,20 +106,27 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTRY_VERIFY(harness.sourceBox()->hasFocus());
         harness.sourceBox()->setPlainText("typed");
+        harness.button("pushButton_translate")
+            ->setEnabled(!QByteArray(QTest::currentDataTag()).contains("disabled"));
         window->findChild<QWidget *>(keyCase.section(' ', 0, 0))->setFocus();
         QTest::keySequence(QApplication::focusWidget(),
                            QKeySequence(keyCase.section(' ', 1).section('|', 0, 0)));
-        QCOMPARE(QApplication::focusWidget()->objectName() + ' ' +
-                     harness.resultBox()->toPlainText() + ' ' + harness.sourceBox()->toPlainText(),
-                 keyCase.section('|', 1));
+        const auto outcome = [&] {
+            return QApplication::focusWidget()->objectName() + ' ' +
+                   harness.resultBox()->toPlainText() + ' ' + harness.sourceBox()->toPlainText();
+        };
+        QTRY_COMPARE(outcome(), keyCase.section('|', 1));
+        QVERIFY(!harness.spinner()->isSpinning());
     }
 
     void labelsFollowDisplayLanguage()
     {
-        MainWindow *window = harness.openWindowWithoutServer("en_US");
-        QVERIFY(window);
-        window->receivedSomething(ServerVocabulary::displayTableMarker() +
-                                  "previous=Zurück\nEnglish=Englisch\nrestore=&Wiederherstellen\n");
+        QVERIFY(harness.startPeer());
+        MainWindow *window = harness.openWindow("en_US");
+        QVERIFY(harness.peer()->waitForTexts(2));
+        harness.peer()->sendText(ServerVocabulary::displayTableMarker() +
+                                 "previous=Zurück\nEnglish=Englisch\nrestore=&Wiederherstellen\n");
+        QTRY_COMPARE(harness.button("pushButton_prev")->toolTip(), QString("Zurück"));
         const QString expected =
             "pushButton_prev=Zurück;pushButton_English=Englisch;toolButton=Help;"
             "pushButton_next=Next translation;plainTextEdit_source=Text to translate";
@@ -141,7 +135,7 @@ private slots:
             QCOMPARE(control->objectName() + '=' + control->accessibleName(), entry);
             QCOMPARE(control->objectName() + '=' + control->toolTip(), entry);
         }
-        const QList<QAction *> tray = window->systemTrayIcon()->contextMenu()->actions();
+        const QList<QAction *> tray = window->systemTray()->icon()->contextMenu()->actions();
         QCOMPARE(tray.value(0)->text() + tray.value(1)->text(), "&Wiederherstellen&Quit      ");
     }
 
@@ -152,8 +146,8 @@ private slots:
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->setText("kept on the clipboard", QClipboard::Clipboard);
         clipboard->setText("selected", QClipboard::Selection);
-        window->leftControlReleased();
-        window->leftControlReleased();
+        window->quickTranslateHotkey()->leftControlReleased();
+        window->quickTranslateHotkey()->leftControlReleased();
         QTRY_COMPARE(harness.page()->requestedTexts(), QStringList{"selected"});
         QCOMPARE(clipboard->text(QClipboard::Clipboard), QString("kept on the clipboard"));
     }

@@ -2,14 +2,21 @@
 
 #include "html/htmldocument.h"
 
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrlQuery>
 
-WebTranslator::WebTranslator(const QUrl &endpoint) : pageUrl(endpoint) {}
+WebTranslator::WebTranslator(const QUrl &endpoint, QObject *parent)
+    : QObject(parent), pageUrl(endpoint)
+{
+}
+
+WebTranslator::~WebTranslator()
+{
+    cancel();
+}
 
 QString WebTranslator::connectionFailureText()
 {
@@ -53,42 +60,42 @@ QString WebTranslator::extractTranslation(const QByteArray &body, const QString 
     return text;
 }
 
-QString WebTranslator::translate(const QString &piece, const QString &sourceCode,
-                                 const QString &targetCode) const
+void WebTranslator::fetch(const QString &piece, const QString &sourceCode,
+                          const QString &targetCode, Answer answer)
 {
-    QNetworkAccessManager manager;
+    cancel();
     QNetworkRequest request(requestUrl(pageUrl, piece, sourceCode, targetCode));
     // A redirect leads to consent or captcha pages, never to a translation.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply *reply = manager.get(request);
+    QNetworkReply *current = manager.get(request);
+    reply = current;
 
-    // The whole exchange, not only a silent stretch of it, is bounded, so
-    // that a server trickling bytes cannot hold the window forever.
-    bool timedOut = false;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [&timedOut, reply] {
-        timedOut = true;
-        reply->abort();
+    auto *deadline = new QTimer(current);
+    deadline->setSingleShot(true);
+    deadline->setTimerType(Qt::PreciseTimer);
+    connect(deadline, &QTimer::timeout, current, [current] {
+        current->setProperty("timedOut", true);
+        current->abort();
     });
-    // Another fetch may run inside this one's wait and outlast the deadline;
-    // a reply that has finished keeps its page whatever happens after.
-    QObject::connect(reply, &QNetworkReply::finished, &deadline, &QTimer::stop);
+    connect(current, &QNetworkReply::finished, this, [this, current, piece, answer] {
+        const bool timedOut = current->property("timedOut").toBool();
+        const QByteArray body = timedOut ? QByteArray() : current->readAll();
+        current->deleteLater();
+        if (reply == current)
+            reply.clear();
+        answer(extractTranslation(body, piece));
+    });
+    deadline->start(timeoutMs);
+}
 
-    // Blocking in a nested loop instead of polling keeps the CPU idle while
-    // timers, sockets and painting go on; user input waits for the answer.
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished()) {
-        deadline.start(timeoutMs);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    deadline.stop();
-
-    const QByteArray body = timedOut ? QByteArray() : reply->readAll();
-    reply->close();
-    reply->deleteLater();
-    return extractTranslation(body, piece);
+void WebTranslator::cancel()
+{
+    if (!reply)
+        return;
+    QNetworkReply *dropped = reply;
+    reply.clear();
+    dropped->disconnect(this);
+    dropped->abort();
+    dropped->deleteLater();
 }

@@ -2,18 +2,29 @@
 #define WEBTRANSLATOR_H
 
 #include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
+class QNetworkReply;
+
 // Translates one piece of text through the mobile web translation page: one
-// GET per call, answered synchronously while the GUI thread keeps processing
-// everything but user input.
-class WebTranslator
+// GET per piece, answered asynchronously, so the window stays usable while
+// the page takes its time.
+class WebTranslator : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int defaultTimeoutMs = 15000;
+    using Answer = std::function<void(const QString &)>;
 
-    explicit WebTranslator(const QUrl &endpoint);
+    explicit WebTranslator(const QUrl &endpoint, QObject *parent = nullptr);
+    ~WebTranslator() override;
 
     // The one answer that means "no page came back"; the caller then hands
     // the request to the companion server.
@@ -29,16 +40,23 @@ public:
     // space gets an empty result.
     static QString extractTranslation(const QByteArray &body, const QString &piece);
 
-    QString translate(const QString &piece, const QString &sourceCode,
-                      const QString &targetCode) const;
+    // Starts fetching one piece, dropping any fetch still under way. `answer`
+    // runs once, later, with the translation or the failure text; never for a
+    // fetch that cancel() or a newer fetch dropped.
+    void fetch(const QString &piece, const QString &sourceCode, const QString &targetCode,
+               Answer answer);
+    void cancel();
+    bool isFetching() const { return !reply.isNull(); }
 
+    // Bounds the whole exchange, not only a silent stretch of it, so that a
+    // page trickling bytes cannot hold a translation for ever.
     void setTimeout(int milliseconds) { timeoutMs = milliseconds; }
-    int timeout() const { return timeoutMs; }
-    QUrl endpoint() const { return pageUrl; }
 
 private:
     QUrl pageUrl;
     int timeoutMs = defaultTimeoutMs;
+    QNetworkAccessManager manager;
+    QPointer<QNetworkReply> reply;
 };
 
 #endif

@@ -48,6 +48,8 @@ void PageServer::readRequest(QTcpSocket *socket)
     lines.append(line);
     const Response response = script.isEmpty() ? defaultResponse : script.dequeue();
     emit requestReceived(line);
+    if (response.delayMs < 0)
+        return;
     const QPointer<QTcpSocket> guarded(socket);
     QTimer::singleShot(response.delayMs, Qt::PreciseTimer, this, [guarded, response] {
         if (!guarded)

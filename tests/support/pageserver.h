@@ -18,7 +18,8 @@ class PageServer : public QObject
     Q_OBJECT
 
 public:
-    // A page with this status and body, sent after delayMs.
+    // A page with this status and body, sent after delayMs; never sent for a
+    // negative delay, while the connection stays open.
     struct Response
     {
         int status = 200;

@@ -53,6 +53,7 @@ bool WindowHarness::startPeer()
 Endpoints WindowHarness::endpoints() const
 {
     Endpoints endpoints;
+    endpoints.webTimeoutMs = pageTimeoutMs;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     if (peerServer) {
@@ -76,6 +77,7 @@ MainWindow *WindowHarness::openWindowWithoutServer(const QString &locale)
         return nullptr;
     Endpoints endpoints = refusingEndpoints(probe.serverPort());
     probe.close();
+    endpoints.webTimeoutMs = pageTimeoutMs;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     return openWindow(locale, endpoints);

@@ -3,6 +3,7 @@
 
 #include "mainwindow/endpoints.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/quicktranslatehotkey.h"
 #include "support/pageserver.h"
 #include "support/peerserver.h"
 #include "widgets/waitingspinnerwidget.h"
@@ -44,6 +45,9 @@ public:
     MainWindow *openWindowWithoutServer(const QString &locale);
     // Closes the window before the servers, and removes the data directory.
     void stop();
+
+    // How long windows opened later wait for the page.
+    int pageTimeoutMs = 15000;
 
     PageServer *page() const { return pageServer.get(); }
     PeerServer *peer() const { return peerServer.get(); }

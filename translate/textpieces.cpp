@@ -1,4 +1,4 @@
-#include "mainwindow/textpieces.h"
+#include "translate/textpieces.h"
 
 int TextPieces::safeEnd(const QString &text, int end)
 {

@@ -1,0 +1,71 @@
+#include "mainwindow/quicktranslatehotkey.h"
+
+#include "platform/keyboardhook.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+QuickTranslateHotkey::QuickTranslateHotkey(QWidget *mainWindow)
+    : QObject(mainWindow), window(mainWindow)
+{
+    tapTimer.setSingleShot(true);
+    connect(&tapTimer, &QTimer::timeout, this, &QuickTranslateHotkey::doKeyProcess);
+    clipboardTimer.setSingleShot(true);
+    clipboardTimer.setInterval(clipboardWaitMs);
+    connect(&clipboardTimer, &QTimer::timeout, this, &QuickTranslateHotkey::readSelection);
+    keyboardHook = KeyboardHook::install([this] { leftControlReleased(); });
+}
+
+QuickTranslateHotkey::~QuickTranslateHotkey() = default;
+
+void QuickTranslateHotkey::leftControlReleased()
+{
+    ++ctrlReleaseCount;
+    if (ctrlReleaseCount == 1)
+        tapTimer.start(doubleTapMs);
+    else if (ctrlReleaseCount == 2)
+        tapTimer.start(thirdTapMs);
+}
+
+void QuickTranslateHotkey::doKeyProcess()
+{
+    const bool doubleTap = ctrlReleaseCount == 2;
+    ctrlReleaseCount = 0;
+    if (!doubleTap || clipboardTimer.isActive())
+        return;
+
+    const bool fromPrimary =
+        keyboardHook->selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
+    if (window->isActiveWindow()) {
+        // The primary selection already holds what is selected in the window.
+        if (!fromPrimary) {
+            if (auto *box = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
+                box->copy();
+        }
+        readSelection();
+        return;
+    }
+    if (fromPrimary) {
+        readSelection();
+        return;
+    }
+    clipboardWatch = connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+                             &QuickTranslateHotkey::readSelection);
+    clipboardTimer.start();
+    keyboardHook->copyForegroundSelection();
+}
+
+void QuickTranslateHotkey::readSelection()
+{
+    clipboardTimer.stop();
+    disconnect(clipboardWatch);
+    const bool fromPrimary =
+        keyboardHook->selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
+    QString text = QApplication::clipboard()->text(fromPrimary ? QClipboard::Selection
+                                                               : QClipboard::Clipboard);
+    if (text.contains(QLatin1String("file://")))
+        text.clear();
+    emit selectionCaptured(text);
+}

@@ -1,0 +1,75 @@
+#include "net/serversession.h"
+
+#include "net/clientstuff.h"
+#include "protocol/framecodec.h"
+#include "protocol/servervocabulary.h"
+#include "protocol/translationrequest.h"
+
+#include <QTcpSocket>
+
+ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
+    : QObject(parent), client(new ClientStuff(this)), serverHost(host), serverPort(port)
+{
+    reconnectTimer.setInterval(reconnectPeriodMs);
+    reconnectTimer.setTimerType(Qt::CoarseTimer);
+    connect(&reconnectTimer, &QTimer::timeout, this, &ServerSession::dialIfDown);
+    connect(client, &ClientStuff::hasReadSome, this, &ServerSession::receivedSomething);
+    connect(client, &ClientStuff::statusChanged, this, &ServerSession::linkChanged);
+}
+
+void ServerSession::start()
+{
+    dialIfDown();
+    reconnectTimer.start();
+}
+
+bool ServerSession::isLinked() const
+{
+    return client->getStatus();
+}
+
+void ServerSession::dialIfDown()
+{
+    if (!client->getStatus())
+        client->connect2host(serverHost, serverPort);
+}
+
+void ServerSession::sendMessage(const QString &text)
+{
+    QTcpSocket *socket = client->tcpSocket;
+    if (socket->state() == QAbstractSocket::ConnectedState)
+        socket->write(FrameCodec::encode(text));
+}
+
+void ServerSession::announceDisplayLanguage(const QString &languageName)
+{
+    sendMessage(ServerVocabulary::displayLanguageAnnouncement() + languageName);
+}
+
+void ServerSession::requestLimit()
+{
+    sendMessage(ServerVocabulary::limitRequest());
+}
+
+void ServerSession::requestTranslation(const TranslationRequest &request)
+{
+    sendMessage(request.toMessage());
+}
+
+void ServerSession::receivedSomething(QString msg)
+{
+    if (msg == ServerVocabulary::versionMismatch()) {
+        emit versionMismatched();
+        return;
+    }
+    if (msg.contains(ServerVocabulary::displayTableMarker())) {
+        emit displayTableArrived(msg.remove(ServerVocabulary::displayTableMarker()));
+        return;
+    }
+    if (msg.contains(ServerVocabulary::limitMarker())) {
+        const int limit = msg.remove(ServerVocabulary::limitMarker()).toInt(nullptr, 10);
+        emit limitArrived(limit != 0 ? limit : defaultTranslationLimit);
+        return;
+    }
+    emit translationArrived(msg);
+}

@@ -1,0 +1,56 @@
+#ifndef SERVERSESSION_H
+#define SERVERSESSION_H
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class ClientStuff;
+struct TranslationRequest;
+
+// The conversation with the companion server: keeps the link up (dialling
+// again every few seconds while it is down), sends the client's messages and
+// sorts the server's answers into one signal per kind.
+class ServerSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int reconnectPeriodMs = 3500;
+    static constexpr int defaultTranslationLimit = 50000;
+
+    ServerSession(const QString &host, quint16 port, QObject *parent = nullptr);
+
+    // Dials now, and again whenever the link is down when the period ends.
+    void start();
+    bool isLinked() const;
+
+    // Writes one frame if the link is up; a message for a link that is down
+    // is dropped, as a link still connecting would otherwise deliver it late.
+    void sendMessage(const QString &text);
+    void announceDisplayLanguage(const QString &languageName);
+    void requestLimit();
+    void requestTranslation(const TranslationRequest &request);
+
+signals:
+    void linkChanged(bool up);
+    void displayTableArrived(const QString &table);
+    // Zero or an unreadable number stands for the default limit.
+    void limitArrived(int limit);
+    // Any text that is no command: a translation, or a notice to show as one.
+    void translationArrived(const QString &text);
+    void versionMismatched();
+
+public slots:
+    void receivedSomething(QString msg);
+
+private:
+    void dialIfDown();
+
+    ClientStuff *client;
+    QString serverHost;
+    quint16 serverPort;
+    QTimer reconnectTimer;
+};
+
+#endif
