@@ -81,3 +81,13 @@ QString DisplayTextTable::displayText(const QString &key, const QString &fallbac
     }
     return fallback;
 }
+
+QString DisplayTextTable::welcomeText() const
+{
+    const QChar lineFeed(QLatin1Char('\n'));
+    return displayText(QStringLiteral("welcome1"),
+                       QStringLiteral("Welcome to Quillora - translations done faster")) +
+           lineFeed + displayText(QStringLiteral("welcome2"), QString()) + lineFeed +
+           displayText(QStringLiteral("welcome3"), QString()) + lineFeed +
+           displayText(QStringLiteral("welcome4"), QString()) + lineFeed;
+}

@@ -27,6 +27,9 @@ public:
     // no line has the key; an empty value stays empty.
     QString displayText(const QString &key, const QString &fallback) const;
 
+    // The four welcome lines, each ended by a line feed.
+    QString welcomeText() const;
+
     const QStringList &lines() const { return displayTexts; }
     void setLines(const QStringList &lines) { displayTexts = lines; }
 

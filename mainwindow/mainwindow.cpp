@@ -1,15 +1,15 @@
 #include "mainwindow/mainwindow.h"
 
-#include "mainwindow/accessiblelabels.h"
+#include "mainwindow/flagbuttons.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/systemtray.h"
+#include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
 #include "widgets/waitingspinnerwidget.h"
 
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
@@ -20,8 +20,6 @@
 namespace {
 
 constexpr int firstFocusDelayMs = 500;
-const QSize flagSize(50, 30);
-const QSize chosenFlagSize(70, 42);
 
 } // namespace
 
@@ -31,21 +29,19 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      tray(nullptr), spinner(nullptr), flags(new QButtonGroup(this)), helpAction(nullptr)
+      tray(nullptr), spinner(nullptr), flags(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     dataFiles.loadDisplayTable(&displayTexts);
 
-    const QList<QPushButton *> flagButtons = {
-        ui->pushButton_English,  ui->pushButton_Chinese, ui->pushButton_Czech,
-        ui->pushButton_French,   ui->pushButton_German,  ui->pushButton_Italian,
-        ui->pushButton_Japanese, ui->pushButton_Polish,  ui->pushButton_Russian,
-        ui->pushButton_Slovak,   ui->pushButton_Spanish};
-    for (int i = 0; i < flagButtons.size(); ++i)
-        flags->addButton(flagButtons.at(i), i);
-    connect(flags, &QButtonGroup::idClicked, this, &MainWindow::flagClicked);
+    flags = new FlagButtons({ui->pushButton_English, ui->pushButton_Chinese, ui->pushButton_Czech,
+                             ui->pushButton_French, ui->pushButton_German, ui->pushButton_Italian,
+                             ui->pushButton_Japanese, ui->pushButton_Polish, ui->pushButton_Russian,
+                             ui->pushButton_Slovak, ui->pushButton_Spanish},
+                            this);
+    connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
 
     spinner = new WaitingSpinnerWidget(this, true, false);
     spinner->setRoundness(70);
@@ -59,7 +55,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     spinner->setColor(QColor(81, 4, 71, 255));
 
     auto *helpMenu = new QMenu(this);
-    helpAction = helpMenu->addAction(displayText(QStringLiteral("Help"), QStringLiteral("Help")));
+    QAction *helpAction = helpMenu->addAction(QString());
     ui->toolButton->setMenu(helpMenu);
     connect(helpAction, &QAction::triggered, this, &MainWindow::HelpAction);
 
@@ -140,7 +136,7 @@ void MainWindow::loadLanguageCatalogue(const QString &localeName)
     if (restored && stored.displayLanguage >= 1 &&
         stored.displayLanguage < LanguageCatalogue::displayLanguageCount)
         displayLanguageIndex = stored.displayLanguage;
-    checkFlag(displayLanguageIndex);
+    flags->choose(displayLanguageIndex);
     if (!restored || (stored.source == 0 && stored.target == 0))
         return;
     if (stored.source >= 0 && stored.source < ui->comboBoxFrom->count())
@@ -205,8 +201,9 @@ void MainWindow::showCutNotice(int translated, int total)
 {
     if (translated < total) {
         statusBar()->showMessage(
-            displayText(QStringLiteral("cut_notice"),
-                        QStringLiteral("Only the first %1 of %2 characters were translated."))
+            displayTexts
+                .displayText(QStringLiteral("cut_notice"),
+                             QStringLiteral("Only the first %1 of %2 characters were translated."))
                 .arg(translated)
                 .arg(total));
     } else if (QStatusBar *bar = findChild<QStatusBar *>()) {
@@ -232,37 +229,21 @@ void MainWindow::setStatus(bool newStatus)
     ui->pushButton_translate->setEnabled(true);
     saveLanguageSelection();
     announceDisplayLanguage(displayLanguageIndex);
-    checkFlag(displayLanguageIndex);
+    flags->choose(displayLanguageIndex);
     session->requestLimit();
 
     // A link that comes back must not throw away what the user has typed.
     const QString source = ui->plainTextEdit_source->toPlainText();
-    if (source.isEmpty() || source == lastWelcomeText || source == welcomeText())
+    if (source.isEmpty() || source == lastWelcomeText || source == displayTexts.welcomeText())
         HelpAction();
 }
 
 // Display language and the text table
 
-QString MainWindow::displayText(const QString &key, const QString &fallback) const
-{
-    return displayTexts.displayText(key, fallback);
-}
-
 void MainWindow::retranslateFromTable()
 {
-    setWindowTitle(displayText(QStringLiteral("app_name1"), QStringLiteral("Quillora Pro")));
-    ui->pushButton_clear->setText(displayText(QStringLiteral("clear"), QStringLiteral("clear")));
-    ui->pushButton_translate->setText(
-        displayText(QStringLiteral("translate"), QStringLiteral("Translate")));
-    const QStringList &sourceNames = catalogue.sourceLanguageNames();
-    for (int i = 0; i < sourceNames.size(); ++i)
-        ui->comboBoxFrom->setItemText(i, displayText(sourceNames.at(i), sourceNames.at(i)));
-    const QStringList &targetNames = catalogue.targetLanguageNames();
-    for (int i = 0; i < targetNames.size(); ++i)
-        ui->comboBoxTo->setItemText(i, displayText(targetNames.at(i), targetNames.at(i)));
-    helpAction->setText(displayText(QStringLiteral("Help"), QStringLiteral("Help")));
+    WindowTexts::apply(this, displayTexts, catalogue);
     tray->retranslate(displayTexts, windowTitle());
-    AccessibleLabels::apply(this, displayTexts, catalogue);
 }
 
 void MainWindow::takeDisplayTable(const QString &table)
@@ -285,33 +266,12 @@ void MainWindow::flagClicked(int index)
     displayLanguageIndex = index;
     saveLanguageSelection();
     announceDisplayLanguage(index);
-    checkFlag(index);
-}
-
-void MainWindow::checkFlag(int index)
-{
-    for (QAbstractButton *flag : flags->buttons()) {
-        const QSize size = flags->id(flag) == index ? chosenFlagSize : flagSize;
-        flag->setMinimumSize(size);
-        flag->setMaximumSize(size);
-    }
-    if (QAbstractButton *chosen = flags->button(index))
-        chosen->setChecked(true);
-}
-
-QString MainWindow::welcomeText() const
-{
-    const QChar lineFeed(QLatin1Char('\n'));
-    return displayText(QStringLiteral("welcome1"),
-                       QStringLiteral("Welcome to Quillora - translations done faster")) +
-           lineFeed + displayText(QStringLiteral("welcome2"), QString()) + lineFeed +
-           displayText(QStringLiteral("welcome3"), QString()) + lineFeed +
-           displayText(QStringLiteral("welcome4"), QString()) + lineFeed;
+    flags->choose(index);
 }
 
 void MainWindow::HelpAction()
 {
-    lastWelcomeText = welcomeText();
+    lastWelcomeText = displayTexts.welcomeText();
     ui->plainTextEdit_source->setPlainText(lastWelcomeText);
     translateSourceText();
 }
@@ -336,7 +296,7 @@ void MainWindow::replayHistoryEntry(int position)
     ui->comboBoxTo->setCurrentIndex(history.to(position));
     const int displayLanguage = history.displayLanguage(position);
     announceDisplayLanguage(displayLanguage);
-    checkFlag(displayLanguage);
+    flags->choose(displayLanguage);
     ui->plainTextEdit_source->setPlainText(history.text(position));
     history.setBrowsing(true);
     translateSourceText();

@@ -12,7 +12,7 @@
 #include <QString>
 
 class QAction;
-class QButtonGroup;
+class FlagButtons;
 class QuickTranslateHotkey;
 class ServerSession;
 class SystemTray;
@@ -72,13 +72,10 @@ private:
     void showCutNotice(int translated, int total);
     void translateCapturedSelection(const QString &text);
 
-    QString displayText(const QString &key, const QString &fallback) const;
     void retranslateFromTable();
     void takeDisplayTable(const QString &table);
     void flagClicked(int index);
-    void checkFlag(int index);
     void announceDisplayLanguage(int index);
-    QString welcomeText() const;
 
     void replayHistoryEntry(int position);
 
@@ -99,8 +96,7 @@ private:
     QuickTranslateHotkey *hotkey;
     SystemTray *tray;
     WaitingSpinnerWidget *spinner;
-    QButtonGroup *flags;
-    QAction *helpAction;
+    FlagButtons *flags;
 };
 
 #endif
