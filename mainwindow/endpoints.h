@@ -13,6 +13,7 @@ struct Endpoints
     QString serverHost = QStringLiteral("localhost");
     QString serverPort = QStringLiteral("3030");
     int webTimeoutMs = 15000;
+    int serverTimeoutMs = 75000;
 };
 
 #endif

@@ -34,6 +34,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
+    run->setServerTimeout(endpoints.serverTimeoutMs);
     dataFiles.loadDisplayTable(&displayTexts);
 
     flags = new FlagButtons({ui->pushButton_English, ui->pushButton_Chinese, ui->pushButton_Czech,

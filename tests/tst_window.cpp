@@ -1,11 +1,18 @@
 // The window as the user, the stored files and the companion server see it:
 // a real MainWindow on a local translation page and a local peer.
+#include "net/clientstuff.h"
 #include "support/windowharness.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +42,10 @@ private slots:
     void restore_data();
     void restore();
     void hotkey();
+    void failurePaths_data();
+    void failurePaths();
+    void stalledDialIsAbandoned();
+    void failedSavesKeepFiles();
 
 private:
     void click(const QString &button) { harness.button("pushButton_" + button)->click(); }
@@ -268,6 +279,125 @@ void TestWindow::hotkey()
         QTRY_VERIFY(!harness.spinner()->isSpinning());
     }
     QCOMPARE(harness.page()->requestedTexts(), QStringList{"Hund"});
+
+    // A third tap right after the second cancels the capture.
+    QSignalSpy captured(window->quickTranslateHotkey(), &QuickTranslateHotkey::selectionCaptured);
+    for (int tap = 0; tap < 3; ++tap)
+        window->quickTranslateHotkey()->leftControlReleased();
+    QVERIFY(!captured.wait(QuickTranslateHotkey::doubleTapMs + 200));
+}
+
+void TestWindow::failurePaths_data()
+{
+    // How the page and the server behave | characters | whether the server
+    // gets the text | what the result box shows once the spinner stops.
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("handedOver");
+    QTest::addColumn<QString>("shown");
+    const QString failure = QStringLiteral("Can't connect to google translate!!!!");
+    QTest::newRow("page silent") << "silent"
+                                 << "answers" << 4 << true << "served";
+    QTest::newRow("second piece fails") << "fails second"
+                                        << "answers" << 1801 << true << "served";
+    QTest::newRow("link drops") << "fails"
+                                << "drops" << 4 << true << failure;
+    QTest::newRow("server silent") << "fails"
+                                   << "silent" << 4 << true << failure;
+    QTest::newRow("no page, no server") << "fails"
+                                        << "none" << 4 << false << failure;
+}
+
+void TestWindow::failurePaths()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, server);
+    QFETCH(int, length);
+    QFETCH(bool, handedOver);
+    QFETCH(QString, shown);
+    harness.pageTimeoutMs = 1000;
+    // Long enough for a run that waits on nothing to stand out.
+    harness.serverTimeoutMs = server == "silent" ? 1000 : 10000;
+    QVERIFY(harness.startPage(noResult));
+    if (server == "none") {
+        QVERIFY(harness.openWindowWithoutServer("de_DE"));
+    } else {
+        QVERIFY(harness.startPeer());
+        harness.openWindow("de_DE");
+        QVERIFY(harness.peer()->waitForTexts(3)); // the welcome text, which the page failed
+        QVERIFY(deliver({}));
+    }
+    if (page == "silent")
+        harness.page()->setDefaultResponse(PageServer::Response::page("", 200, -1));
+    if (page == "fails second")
+        harness.page()->enqueue(PageServer::Response::page("<p class=result-container>x"));
+    const QString text(length, 'a');
+    harness.sourceBox()->setPlainText(text);
+    click("translate");
+    if (handedOver) {
+        QVERIFY(harness.peer()->waitForTexts(4));
+        QCOMPARE(harness.peer()->receivedTexts().last(), "auto~de~" + text);
+        if (server == "answers")
+            harness.peer()->sendText("served");
+        if (server == "drops")
+            harness.peer()->closeLink();
+    }
+    QTRY_VERIFY(!harness.spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), shown);
+}
+
+void TestWindow::stalledDialIsAbandoned()
+{
+    // A listener whose queue is full takes no more handshakes, so a dial to
+    // it neither connects nor fails on its own.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const auto closeListener = qScopeGuard([listener] { ::close(listener); });
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), size) == 0);
+    QVERIFY(::listen(listener, 0) == 0);
+    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) == 0);
+    QTcpSocket filler;
+    filler.connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
+    QVERIFY(filler.waitForConnected(2000));
+
+    ClientStuff client;
+    client.connect2host("127.0.0.1", ntohs(address.sin_port));
+    const QPointer<QTcpSocket> dial = client.tcpSocket;
+    QCOMPARE(dial->state(), QAbstractSocket::ConnectingState);
+    QTRY_VERIFY_WITH_TIMEOUT(!dial || dial->state() == QAbstractSocket::UnconnectedState, 6000);
+    QVERIFY(!client.getStatus());
+}
+
+void TestWindow::failedSavesKeepFiles()
+{
+    // Files that cannot be written whole (here: a file-size limit) leave the
+    // previous ones as they were, while the window goes on with the new texts.
+    QVERIFY(harness.startPeer());
+    harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(deliver({tableMarker + "app_name1=Alt\n"}));
+    const QByteArray table = WindowHarness::dataFile("config.txt");
+    const QByteArray selection = WindowHarness::dataFile("from_to.db");
+    rlimit saved = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const auto restore = qScopeGuard([saved] {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_DFL);
+    });
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 4;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &tiny) == 0);
+
+    QVERIFY(deliver({tableMarker + "app_name1=Neu\n"}));
+    click("Czech");
+    QCOMPARE(harness.window()->windowTitle(), QStringLiteral("Neu"));
+    QCOMPARE(WindowHarness::dataFile("config.txt"), table);
+    QCOMPARE(WindowHarness::dataFile("from_to.db"), selection);
 }
 
 QTEST_MAIN(TestWindow)

@@ -85,3 +85,9 @@ PeerServer::Link *PeerServer::linkAt(int link) const
         link = connectionCount() - 1;
     return link >= 0 && link < connectionCount() ? links[size_t(link)].get() : nullptr;
 }
+
+void PeerServer::closeLink(int link)
+{
+    if (Link *l = linkAt(link))
+        l->socket->disconnectFromHost();
+}

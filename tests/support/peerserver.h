@@ -39,6 +39,7 @@ public:
     void sendText(const QString &text, int link = -1) { sendRaw(FrameCodec::encode(text), link); }
     void sendTexts(const QStringList &texts, int link = -1);
     void sendRaw(const QByteArray &bytes, int link = -1);
+    void closeLink(int link = -1);
 
     bool waitForConnections(int count, int timeoutMs = 5000);
     bool waitForTexts(int count, int timeoutMs = 5000);

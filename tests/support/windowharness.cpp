@@ -54,6 +54,7 @@ Endpoints WindowHarness::endpoints() const
 {
     Endpoints endpoints;
     endpoints.webTimeoutMs = pageTimeoutMs;
+    endpoints.serverTimeoutMs = serverTimeoutMs;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     if (peerServer) {
@@ -78,6 +79,7 @@ MainWindow *WindowHarness::openWindowWithoutServer(const QString &locale)
     Endpoints endpoints = refusingEndpoints(probe.serverPort());
     probe.close();
     endpoints.webTimeoutMs = pageTimeoutMs;
+    endpoints.serverTimeoutMs = serverTimeoutMs;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     return openWindow(locale, endpoints);

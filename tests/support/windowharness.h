@@ -46,8 +46,9 @@ public:
     // Closes the window before the servers, and removes the data directory.
     void stop();
 
-    // How long windows opened later wait for the page.
+    // How long windows opened later wait for the page and the server.
     int pageTimeoutMs = 15000;
+    int serverTimeoutMs = 75000;
 
     PageServer *page() const { return pageServer.get(); }
     PeerServer *peer() const { return peerServer.get(); }
