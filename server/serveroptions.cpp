@@ -1,6 +1,6 @@
 #include "server/serveroptions.h"
 
-#include "protocol/framecodec.h"
+#include "protocol/translationrequest.h"
 
 #include <QCommandLineParser>
 
@@ -59,7 +59,8 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("ADDRESS"));
     const QCommandLineOption limitOption(
         QStringLiteral("limit"),
-        QStringLiteral("Translation limit in characters sent to clients (default %1).")
+        QStringLiteral("Translation limit in characters sent to clients, 1 to %1 (default %2).")
+            .arg(TranslationRequest::maxTextLength())
             .arg(translationLimit),
         QStringLiteral("N"), QString::number(translationLimit));
     const QCommandLineOption logOption(
@@ -124,16 +125,14 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error)
         return false;
     }
     port = quint16(number);
+    // A client cuts its text to the limit and sends it after the two codes,
+    // and a negative limit would have it cut nothing at all: past these
+    // bounds a request could take more than one frame.
     translationLimit = parser.value(limitOption).toInt(&ok);
-    if (!ok) {
-        *error = QStringLiteral("invalid limit %1").arg(parser.value(limitOption));
-        return false;
-    }
-    if (translationLimit > FrameCodec::maxTextLength) {
-        *error = QStringLiteral("a limit of %1 is more than one frame can carry; the most is "
-                                "%2 characters")
-                     .arg(translationLimit)
-                     .arg(FrameCodec::maxTextLength);
+    if (!ok || translationLimit < 1 || translationLimit > TranslationRequest::maxTextLength()) {
+        *error = QStringLiteral("invalid limit %1: the limit is 1 to %2 characters")
+                     .arg(parser.value(limitOption))
+                     .arg(TranslationRequest::maxTextLength());
         return false;
     }
     for (int i = 0; i < numbers.size(); ++i) {

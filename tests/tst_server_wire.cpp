@@ -1,8 +1,9 @@
-// The server's side of the wire, without a socket: every translation reaches
-// the client as a result.
+// The server's side of the wire, without a socket: the limits it may tell a
+// client, and that every translation reaches the client as a result.
 #include "protocol/framecodec.h"
 #include "protocol/serveranswer.h"
 #include "protocol/servervocabulary.h"
+#include "server/serveroptions.h"
 
 #include <QtTest>
 
@@ -11,9 +12,38 @@ class TestServerWire : public QObject
     Q_OBJECT
 
 private slots:
+    void limit_data();
+    void limit();
     void results_data();
     void results();
 };
+
+// A client cuts its text to the limit and sends it after "zh-CN~zh-TW~", the
+// longest pair of codes it has: the text must fit in the rest of one frame.
+const int largestLimit = FrameCodec::maxTextLength - 12;
+
+void TestServerWire::limit_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("largest") << QString::number(largestLimit) << true;
+    QTest::newRow("one past the largest") << QString::number(largestLimit + 1) << false;
+    QTest::newRow("zero, which clients read as 50000") << "0" << false;
+    QTest::newRow("negative, which clients never cut at") << "-5" << false;
+}
+
+void TestServerWire::limit()
+{
+    QFETCH(QString, limit);
+    QFETCH(bool, accepted);
+    ServerOptions options;
+    QString error;
+    QCOMPARE(options.parse({"quillora-server", "--limit", limit}, &error), accepted);
+    if (accepted)
+        QCOMPARE(options.translationLimit, limit.toInt());
+    else
+        QVERIFY2(error.contains(QString::number(largestLimit)), qPrintable(error));
+}
 
 void TestServerWire::results_data()
 {

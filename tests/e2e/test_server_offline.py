@@ -73,18 +73,12 @@ def test_pairs_without_a_direct_mode_go_through_a_third_language(server, source,
     (["--list-pairs"], 0, "fr -> en: fr-es, spa-eng\n"),
     (["--list-pairs"], 0, "en -> es: eng-spa\n"),
     (["--list-pairs"], 0, "fr -> es: fr-es\n"),
-    (["--limit", "8388607"], 1, "8388606"),
+    (["--limit", "-5", "--list-pairs"], 1, "the limit is 1 to 8388594 characters"),
 ])
 def test_command_line(args, code, output):
     run = subprocess.run([SERVER_BIN, *args], capture_output=True, text=True, timeout=60)
     assert run.returncode == code
     assert output in run.stdout + run.stderr
-
-
-def test_a_limit_of_one_full_frame_is_announced():
-    with Server("--limit", "8388606") as running:
-        assert running.link().ask("Get Translate Limit1 Length From Server") \
-            == "Get Translate Limit Length From Server=8388606"
 
 
 @pytest.mark.parametrize("holder, code", [("quillora", 0), ("other", 1)])
