@@ -98,6 +98,21 @@ def test_a_taken_port(holder, code):
     assert ("another quillora-server is already listening" in run.stderr) == (code == 0)
 
 
+def test_a_hung_pipeline_is_timed_out_and_answered(tmp_path, monkeypatch):
+    """A stage that takes its input and never answers."""
+    stage = tmp_path / "hang"
+    stage.write_text("#!/bin/sh\nexec cat >/dev/null\n")
+    stage.chmod(0o755)
+    (tmp_path / "modes").mkdir()
+    (tmp_path / "modes" / "eng-deu.mode").write_text(f"{stage}\n")
+    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    with Server("--backend", "apertium", "--request-timeout", "1") as running:
+        link = running.link()
+        link.sock.settimeout(15)
+        assert link.ask("en~de~Hello.") == FAILED
+        assert wait_until(lambda: not running.descendants())
+
+
 def test_a_killed_pipeline_answers_its_request_and_is_replaced():
     with Server("--backend", "apertium") as running:
         link = running.link()
