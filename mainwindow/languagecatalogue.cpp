@@ -1,156 +1,23 @@
 #include "mainwindow/languagecatalogue.h"
 
+#include "protocol/languagelist.h"
+
 #include <QFile>
 #include <QSaveFile>
 
-namespace {
-
-struct LanguageEntry
-{
-    const char *name;
-    const char *code;
-};
-
-// Codes are those of the web translation service, which still knows Hebrew as
-// "iw", Javanese as "jw" and Filipino as "tl".
-const LanguageEntry languageTable[] = {
-    {"Afrikaans", "af"},
-    {"Albanian", "sq"},
-    {"Amharic", "am"},
-    {"Arabic", "ar"},
-    {"Armenian", "hy"},
-    {"Azerbaijani", "az"},
-    {"Basque", "eu"},
-    {"Belarusian", "be"},
-    {"Bengali", "bn"},
-    {"Bosnian", "bs"},
-    {"Bulgarian", "bg"},
-    {"Catalan", "ca"},
-    {"Cebuano", "ceb"},
-    {"Chichewa", "ny"},
-    // Traditional Chinese needs its own code: with "zh-CN" it would come
-    // back in simplified script.
-    {"Chinese (Traditional)", "zh-TW"},
-    {"Chinese (Simplified)", "zh-CN"},
-    {"Corsican", "co"},
-    {"Croatian", "hr"},
-    {"Czech", "cs"},
-    {"Danish", "da"},
-    {"Dutch", "nl"},
-    {"English", "en"},
-    {"Esperanto", "eo"},
-    {"Estonian", "et"},
-    {"Filipino", "tl"},
-    {"Finnish", "fi"},
-    {"French", "fr"},
-    {"Frisian", "fy"},
-    {"Galician", "gl"},
-    {"Georgian", "ka"},
-    {"German", "de"},
-    {"Greek", "el"},
-    {"Gujarati", "gu"},
-    {"Haitian Creole", "ht"},
-    {"Hausa", "ha"},
-    {"Hawaiian", "haw"},
-    {"Hebrew", "iw"},
-    {"Hindi", "hi"},
-    {"Hmong", "hmn"},
-    {"Hungarian", "hu"},
-    {"Icelandic", "is"},
-    {"Igbo", "ig"},
-    {"Indonesian", "id"},
-    {"Irish", "ga"},
-    {"Italian", "it"},
-    {"Japanese", "ja"},
-    {"Javanese", "jw"},
-    {"Kannada", "kn"},
-    {"Kazakh", "kk"},
-    {"Khmer", "km"},
-    {"Kinyarwanda", "rw"},
-    {"Korean", "ko"},
-    {"Kurdish (Kurmanji)", "ku"},
-    {"Kyrgyz", "ky"},
-    {"Lao", "lo"},
-    {"Latin", "la"},
-    {"Latvian", "lv"},
-    {"Lithuanian", "lt"},
-    {"Luxembourgish", "lb"},
-    {"Macedonian", "mk"},
-    {"Malagasy", "mg"},
-    {"Malay", "ms"},
-    {"Malayalam", "ml"},
-    {"Maltese", "mt"},
-    {"Maori", "mi"},
-    {"Marathi", "mr"},
-    {"Mongolian", "mn"},
-    {"Myanmar (Burmese)", "my"},
-    {"Nepali", "ne"},
-    {"Norwegian", "no"},
-    {"Odia (Oriya)", "or"},
-    {"Pashto", "ps"},
-    {"Persian", "fa"},
-    {"Polish", "pl"},
-    {"Portuguese", "pt"},
-    {"Punjabi", "pa"},
-    {"Romanian", "ro"},
-    {"Russian", "ru"},
-    {"Samoan", "sm"},
-    {"Scots Gaelic", "gd"},
-    {"Serbian", "sr"},
-    {"Sesotho", "st"},
-    {"Shona", "sn"},
-    {"Sindhi", "sd"},
-    {"Sinhala", "si"},
-    {"Slovak", "sk"},
-    {"Slovenian", "sl"},
-    {"Somali", "so"},
-    {"Spanish", "es"},
-    {"Sundanese", "su"},
-    {"Swahili", "sw"},
-    {"Swedish", "sv"},
-    {"Tajik", "tg"},
-    {"Tamil", "ta"},
-    {"Tatar", "tt"},
-    {"Telugu", "te"},
-    {"Thai", "th"},
-    {"Turkish", "tr"},
-    {"Turkmen", "tk"},
-    {"Ukrainian", "uk"},
-    {"Urdu", "ur"},
-    {"Uyghur", "ug"},
-    {"Uzbek", "uz"},
-    {"Vietnamese", "vi"},
-    {"Welsh", "cy"},
-    {"Xhosa", "xh"},
-    {"Yiddish", "yi"},
-    {"Yoruba", "yo"},
-    {"Zulu", "zu"},
-};
-
-const char *const displayLanguageTable[LanguageCatalogue::displayLanguageCount] = {
-    "English",  "Chinese", "Czech",   "French", "German", "Italian",
-    "Japanese", "Polish",  "Russian", "Slovak", "Spanish"};
-
-// Target box index of each display language, in display-language order.
-const int displayLanguageTargets[LanguageCatalogue::displayLanguageCount] = {21, 15, 18, 26, 30, 44,
-                                                                             45, 73, 77, 85, 88};
-
-} // namespace
-
 LanguageCatalogue::LanguageCatalogue()
 {
-    for (const char *name : displayLanguageTable)
-        displayNames.append(QString::fromLatin1(name));
-
-    sourceNames.append(QStringLiteral("Detect language"));
-    sourceCodes.append(QStringLiteral("auto"));
-    for (const LanguageEntry &entry : languageTable) {
-        const QString name = QString::fromLatin1(entry.name);
-        const QString code = QString::fromLatin1(entry.code);
-        sourceNames.append(name);
-        sourceCodes.append(code);
-        targetNames.append(name);
-        targetCodes.append(code);
+    const LanguageList &list = LanguageList::builtIn();
+    for (const LanguageList::DisplayLanguage &display : list.displayLanguages())
+        displayNames.append(display.name);
+    for (int i = 0; i < list.languages().size(); ++i) {
+        const LanguageList::Language &language = list.languages()[i];
+        sourceNames.append(language.name);
+        sourceCodes.append(language.code);
+        if (i < list.sourceOnlyCount())
+            continue;
+        targetNames.append(language.name);
+        targetCodes.append(language.code);
     }
 }
 
@@ -172,9 +39,10 @@ int LanguageCatalogue::defaultTargetIndex(const QString &localeName) const
 
 int LanguageCatalogue::targetIndexOfDisplayLanguage(int index)
 {
-    if (index < 0 || index >= displayLanguageCount)
+    const LanguageList &list = LanguageList::builtIn();
+    if (index < 0 || index >= list.displayLanguages().size())
         return -1;
-    return displayLanguageTargets[index];
+    return list.displayLanguages()[index].language - list.sourceOnlyCount();
 }
 
 LanguageCatalogue::Selection LanguageCatalogue::parseSelection(const QByteArray &content)

@@ -12,7 +12,6 @@
 class LanguageCatalogue
 {
 public:
-    static constexpr int displayLanguageCount = 11;
     // Index that the target box falls back to when the locale matches no code.
     static constexpr int fallbackTargetIndex = 20;
 

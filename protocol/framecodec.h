@@ -17,6 +17,8 @@ class FrameCodec
 {
 public:
     static constexpr quint32 maxFrameSize = 16u * 1024u * 1024u;
+    // The most UTF-16 units one frame carries.
+    static constexpr int maxTextLength = int((maxFrameSize - 4) / 2);
 
     enum class Status
     {

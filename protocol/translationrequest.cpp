@@ -1,5 +1,7 @@
 #include "protocol/translationrequest.h"
 
+#include "protocol/framecodec.h"
+#include "protocol/languagelist.h"
 #include "protocol/servervocabulary.h"
 
 #include <QRegularExpression>
@@ -30,4 +32,23 @@ bool TranslationRequest::isLanguageCode(const QString &code)
     static const QRegularExpression pattern(
         QStringLiteral("^(auto|[A-Za-z]{2,3}(-[A-Za-z0-9]{2,8})?)$"));
     return pattern.match(code).hasMatch();
+}
+
+int TranslationRequest::longestPrefix()
+{
+    const LanguageList &list = LanguageList::builtIn();
+    int source = 0;
+    int target = 0;
+    for (int i = 0; i < list.languages().size(); ++i) {
+        const int length = list.languages()[i].code.size();
+        source = qMax(source, length);
+        if (i >= list.sourceOnlyCount())
+            target = qMax(target, length);
+    }
+    return source + target + 2;
+}
+
+int TranslationRequest::maxTextLength()
+{
+    return FrameCodec::maxTextLength - longestPrefix();
 }

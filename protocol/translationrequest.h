@@ -21,6 +21,14 @@ struct TranslationRequest
     // "auto", or two or three letters with an optional region or script tag
     // ("en", "haw", "zh-CN").
     static bool isLanguageCode(const QString &code);
+
+    // The most UTF-16 units that "source~target~" takes with the codes of the
+    // language list, which are the only ones the client sends.
+    static int longestPrefix();
+
+    // The longest text a request fits into one frame with: the most that the
+    // server may let a client translate at once.
+    static int maxTextLength();
 };
 
 #endif

@@ -1,4 +1,4 @@
-#include "messagelog.h"
+#include "server/messagelog.h"
 
 #include <QDateTime>
 

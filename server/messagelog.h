@@ -12,7 +12,6 @@ class MessageLog
 public:
     // Appends to the file; false (with *error set) when it cannot be opened.
     bool open(const QString &path, QString *error);
-    bool isOpen() const { return file.isOpen(); }
 
     void record(const QString &peer, const QString &text);
 

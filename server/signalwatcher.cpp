@@ -1,4 +1,4 @@
-#include "signalwatcher.h"
+#include "server/signalwatcher.h"
 
 #include <QSocketNotifier>
 

@@ -5,6 +5,7 @@
 #include "translate/webtranslator.h"
 #include "widgets/waitingspinnerwidget.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,13 +27,18 @@ private slots:
 
 void TestRules::catalogue_data()
 {
+    // Target rows that users and the web translation service depend on by
+    // place or code.
     QTest::addColumn<int>("k");
     QTest::addColumn<QString>("row");
-    QFile file(QStringLiteral(QUILLORA_TESTDATA_DIR "/languages.tsv"));
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    for (int k = 0; !file.atEnd(); ++k) {
-        const QString row = QString::fromUtf8(file.readLine()).trimmed();
-        QTest::addRow("%d %s", k, qPrintable(row)) << k << row;
+    for (const char *row :
+         {"0 Afrikaans\taf", "14 Chinese (Traditional)\tzh-TW", "15 Chinese (Simplified)\tzh-CN",
+          "18 Czech\tcs", "20 Dutch\tnl", "21 English\ten", "24 Filipino\ttl", "26 French\tfr",
+          "30 German\tde", "36 Hebrew\tiw", "44 Italian\tit", "45 Japanese\tja", "46 Javanese\tjw",
+          "73 Polish\tpl", "74 Portuguese\tpt", "77 Russian\tru", "85 Slovak\tsk", "88 Spanish\tes",
+          "108 Zulu\tzu"}) {
+        const QString text = QString::fromUtf8(row);
+        QTest::newRow(row) << text.section(' ', 0, 0).toInt() << text.section(' ', 1);
     }
 }
 
@@ -42,7 +48,7 @@ void TestRules::catalogue()
     QFETCH(QString, row);
     const LanguageCatalogue c;
     const auto source = [&](int i) {
-        return c.sourceLanguageNames()[i] + '\t' + c.sourceLanguageCodes()[i];
+        return c.sourceLanguageNames().value(i) + '\t' + c.sourceLanguageCodes().value(i);
     };
     QCOMPARE(c.targetLanguageNames().value(k) + '\t' + c.targetLanguageCodes().value(k), row);
     QCOMPARE(source(k + 1), row);
@@ -52,6 +58,13 @@ void TestRules::catalogue()
     const int flag = c.displayLanguageNames().indexOf(row.section(' ', 0, 0).section('\t', 0, 0));
     if (flag >= 0 && !row.contains("Traditional"))
         QCOMPARE(LanguageCatalogue::targetIndexOfDisplayLanguage(flag), k);
+    QCOMPARE(c.displayLanguageNames().size(), 11);
+    // Every row, pinned: a name, code or place changes only on purpose.
+    QByteArray rows;
+    for (int i = 0; i < c.sourceLanguageNames().size(); ++i)
+        rows += source(i).toUtf8() + '\n';
+    QCOMPARE(QCryptographicHash::hash(rows, QCryptographicHash::Sha1).toHex().left(16),
+             QByteArray("a592ffb540a1dc86"));
 }
 
 void TestRules::pages_data()

@@ -1,4 +1,4 @@
-#include "clientconnection.h"
+#include "server/connections/clientconnection.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -24,9 +24,9 @@ QString describePeer(const QTcpSocket *socket)
 
 } // namespace
 
-ClientConnection::ClientConnection(QTcpSocket *socket, qint64 outputCap, int stallMs,
+ClientConnection::ClientConnection(QTcpSocket *connected, qint64 unreadCap, int stallMs,
                                    QObject *parent)
-    : QObject(parent), socket(socket), peerName(describePeer(socket)), outputCap(outputCap)
+    : QObject(parent), socket(connected), peerName(describePeer(connected)), outputCap(unreadCap)
 {
     socket->setParent(this);
     socket->setReadBufferSize(socketReadBuffer);

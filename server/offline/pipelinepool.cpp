@@ -1,4 +1,4 @@
-#include "pipelinepool.h"
+#include "server/offline/pipelinepool.h"
 
 #include <QDir>
 #include <QProcess>
@@ -6,8 +6,8 @@
 
 #include <memory>
 
-PipelinePool::PipelinePool(const QString &modesDirectory, const Limits &limits, QObject *parent)
-    : QObject(parent), modesDirectory(modesDirectory), limits(limits)
+PipelinePool::PipelinePool(const QString &modes, const Limits &bounds, QObject *parent)
+    : QObject(parent), modesDirectory(modes), limits(bounds)
 {
 }
 

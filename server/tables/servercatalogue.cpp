@@ -1,8 +1,4 @@
-#include "servercatalogue.h"
-
-#include "datafile.h"
-
-#include <QStringList>
+#include "server/tables/servercatalogue.h"
 
 #include <unicode/locid.h>
 
@@ -24,39 +20,14 @@ QString languageAndScript(const std::string &tag)
 
 } // namespace
 
-ServerCatalogue ServerCatalogue::fromFile(const QString &path, QString *error)
-{
-    ServerCatalogue catalogue;
-    const bool complete = DataFile::read(
-        path,
-        [&catalogue](const QString &line) {
-            const QStringList fields = line.split(QLatin1Char('\t'));
-            if (fields.size() != 3 || fields[0].isEmpty() || fields[1].isEmpty())
-                return QStringLiteral("expected name, code and locale");
-            catalogue.entries.append({fields[0], fields[1], fields[2]});
-            return QString();
-        },
-        error);
-    if (!complete)
-        catalogue.entries.clear();
-    return catalogue;
-}
-
-int ServerCatalogue::indexOfCode(const QString &code) const
-{
-    for (int i = 0; i < entries.size(); ++i) {
-        if (entries[i].code == code)
-            return i;
-    }
-    return -1;
-}
+ServerCatalogue::ServerCatalogue(const LanguageList &languageList) : list(languageList) {}
 
 QString ServerCatalogue::codeForTag(const QString &tag) const
 {
     if (indexOfCode(tag) >= 0)
         return tag;
     const QString wanted = languageAndScript(tag.toStdString());
-    for (const Language &entry : entries) {
+    for (const Language &entry : languages()) {
         if (entry.icuLocale.isEmpty())
             continue;
         QString candidate = entry.icuLocale;

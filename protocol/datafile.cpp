@@ -1,4 +1,4 @@
-#include "datafile.h"
+#include "protocol/datafile.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "groupprocess.h"
+#include "server/offline/groupprocess.h"
 
 #include <csignal>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "echotranslator.h"
+#include "server/offline/echotranslator.h"
 
 #include <QTimer>
 

@@ -1,7 +1,6 @@
 #ifndef COMPANIONSERVER_H
 #define COMPANIONSERVER_H
 
-#include "protocol/framecodec.h"
 #include "protocol/translationrequest.h"
 
 #include <QHash>
@@ -36,9 +35,6 @@ public:
         int stallMs = 30000;
     };
 
-    // The longest text one frame can carry.
-    static constexpr int maxTextLength = int((FrameCodec::maxFrameSize - 4) / 2);
-
     CompanionServer(const DisplayTables &tables, TranslatorBackend *backend, int translationLimit,
                     const Limits &limits, MessageLog *log, QObject *parent = nullptr);
     ~CompanionServer() override;
@@ -50,14 +46,6 @@ public:
 
     // "address:port" of every listening socket.
     QStringList listeningOn() const;
-
-    // Makes a translation answer safe to send: the client takes an answer that
-    // carries a table or limit marker, equals "0" or equals the version text
-    // as a command. Markers are removed, including those that only appear
-    // once another is gone; "0" and the version text get a trailing space,
-    // which keeps them readable and turns them into plain results. An answer
-    // too long for one frame is replaced by a short notice.
-    static QString sanitizeAnswer(const QString &answer);
 
 private:
     struct ClientState

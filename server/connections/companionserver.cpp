@@ -1,11 +1,12 @@
-#include "companionserver.h"
+#include "server/connections/companionserver.h"
 
-#include "clientconnection.h"
-#include "displaytables.h"
-#include "messagelog.h"
+#include "protocol/serveranswer.h"
 #include "protocol/servervocabulary.h"
 #include "protocol/translationrequest.h"
-#include "translatorbackend.h"
+#include "server/connections/clientconnection.h"
+#include "server/messagelog.h"
+#include "server/offline/translatorbackend.h"
+#include "server/tables/displaytables.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -42,11 +43,11 @@ QString describeServer(const QTcpServer *server)
 
 } // namespace
 
-CompanionServer::CompanionServer(const DisplayTables &tables, TranslatorBackend *backend,
-                                 int translationLimit, const Limits &limits, MessageLog *log,
+CompanionServer::CompanionServer(const DisplayTables &displayTables, TranslatorBackend *translator,
+                                 int limit, const Limits &bounds, MessageLog *messageLog,
                                  QObject *parent)
-    : QObject(parent), tables(tables), backend(backend), translationLimit(translationLimit),
-      limits(limits), log(log), ceiling(descriptorCeiling())
+    : QObject(parent), tables(displayTables), backend(translator), translationLimit(limit),
+      limits(bounds), log(messageLog), ceiling(descriptorCeiling())
 {
 }
 
@@ -89,30 +90,6 @@ QStringList CompanionServer::listeningOn() const
     return result;
 }
 
-QString CompanionServer::sanitizeAnswer(const QString &answer)
-{
-    if (answer.size() > maxTextLength)
-        return QStringLiteral("The translation is too long to send.");
-    // One pass: a marker is cut off as soon as the text kept so far ends with
-    // it, so a marker that forms only once another is gone is cut off too.
-    const QString markers[] = {ServerVocabulary::displayTableMarker(),
-                               ServerVocabulary::limitMarker()};
-    QString result;
-    result.reserve(answer.size());
-    for (const QChar c : answer) {
-        result += c;
-        for (const QString &marker : markers) {
-            if (c == marker.back() && result.endsWith(marker)) {
-                result.chop(marker.size());
-                break;
-            }
-        }
-    }
-    if (result == ServerVocabulary::closeLink() || result == ServerVocabulary::versionMismatch())
-        result += QLatin1Char(' ');
-    return result;
-}
-
 void CompanionServer::accept(QTcpServer *server)
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
@@ -147,12 +124,11 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
 
     if (text.startsWith(ServerVocabulary::displayLanguageAnnouncement())) {
         client->send(
-            ServerVocabulary::displayTableMarker() +
-            tables.table(text.mid(ServerVocabulary::displayLanguageAnnouncement().size())));
+            tables.message(text.mid(ServerVocabulary::displayLanguageAnnouncement().size())));
         return;
     }
     if (text == ServerVocabulary::limitRequest()) {
-        client->send(ServerVocabulary::limitMarker() + QString::number(translationLimit));
+        client->send(ServerAnswer::limitMessage(translationLimit));
         return;
     }
     TranslationRequest request;
@@ -184,7 +160,7 @@ void CompanionServer::translateNext(ClientConnection *client)
                            if (current == clients.end())
                                return;
                            current->translating = false;
-                           client->send(sanitizeAnswer(answer));
+                           client->send(ServerAnswer::resultMessage(answer));
                            translateNext(client);
                        });
 }

@@ -1,6 +1,6 @@
-#include "translatorbackend.h"
+#include "server/offline/translatorbackend.h"
 
-#include "servercatalogue.h"
+#include "server/tables/servercatalogue.h"
 
 TranslatorBackend::TranslatorBackend(QObject *parent) : QObject(parent) {}
 

@@ -1,7 +1,7 @@
 #ifndef ECHOTRANSLATOR_H
 #define ECHOTRANSLATOR_H
 
-#include "translatorbackend.h"
+#include "server/offline/translatorbackend.h"
 
 // Answers "[" + target + "] " + text: a predictable back end for tests and
 // for trying the link without any translation engine.

@@ -1,10 +1,10 @@
-#include "languagedetector.h"
+#include "server/offline/languagedetector.h"
 
-#include "servercatalogue.h"
+#include "server/tables/servercatalogue.h"
 
 #include <cld2/public/compact_lang_det.h>
 
-LanguageDetector::LanguageDetector(const ServerCatalogue &catalogue) : catalogue(catalogue) {}
+LanguageDetector::LanguageDetector(const ServerCatalogue &languages) : catalogue(languages) {}
 
 QString LanguageDetector::detect(const QString &text) const
 {

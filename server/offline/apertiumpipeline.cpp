@@ -1,7 +1,7 @@
-#include "apertiumpipeline.h"
+#include "server/offline/apertiumpipeline.h"
 
-#include "apertiumformat.h"
-#include "groupprocess.h"
+#include "server/offline/apertiumformat.h"
+#include "server/offline/groupprocess.h"
 
 #include <QDateTime>
 #include <QProcessEnvironment>

@@ -1,9 +1,9 @@
-#include "unavailabletranslator.h"
+#include "server/offline/unavailabletranslator.h"
 
 #include <QTimer>
 
-UnavailableTranslator::UnavailableTranslator(const ServerCatalogue &catalogue, QObject *parent)
-    : TranslatorBackend(parent), catalogue(catalogue)
+UnavailableTranslator::UnavailableTranslator(const ServerCatalogue &languages, QObject *parent)
+    : TranslatorBackend(parent), catalogue(languages)
 {
 }
 

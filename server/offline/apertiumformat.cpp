@@ -1,4 +1,4 @@
-#include "apertiumformat.h"
+#include "server/offline/apertiumformat.h"
 
 namespace {
 

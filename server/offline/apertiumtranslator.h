@@ -1,8 +1,8 @@
 #ifndef APERTIUMTRANSLATOR_H
 #define APERTIUMTRANSLATOR_H
 
-#include "pipelinepool.h"
-#include "translatorbackend.h"
+#include "server/offline/pipelinepool.h"
+#include "server/offline/translatorbackend.h"
 
 #include <QHash>
 #include <QMap>
@@ -38,16 +38,15 @@ public:
     void translate(const QString &source, const QString &target, const QString &text,
                    QObject *context, Done done) override;
 
-    // The modes that lead from one catalogue code to another: the direct one,
-    // else two through the language in between that reaches most others;
-    // empty when there is no way.
-    QStringList route(const QString &source, const QString &target) const;
-
     // One line "source -> target: mode[, mode]" per reachable pair, in
     // catalogue order.
     QStringList describeRoutes() const;
 
 private:
+    // The modes that lead from one catalogue code to another: the direct one,
+    // else two through the language in between that reaches most others;
+    // empty when there is no way.
+    QStringList route(const QString &source, const QString &target) const;
     void runSteps(QStringList steps, const QString &text, QObject *context, const Done &done);
     bool sameLanguage(const QString &a, const QString &b) const;
 

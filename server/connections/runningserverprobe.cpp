@@ -1,6 +1,7 @@
-#include "runningserverprobe.h"
+#include "server/connections/runningserverprobe.h"
 
 #include "protocol/framecodec.h"
+#include "protocol/serveranswer.h"
 #include "protocol/servervocabulary.h"
 
 #include <QDeadlineTimer>
@@ -21,7 +22,7 @@ bool RunningServerProbe::isQuilloraServer(const QHostAddress &address, quint16 p
         codec.append(socket.readAll());
         switch (codec.next(&text)) {
         case FrameCodec::Status::Frame:
-            return text.startsWith(ServerVocabulary::limitMarker());
+            return ServerAnswer::parse(text).kind == ServerAnswer::Kind::Limit;
         case FrameCodec::Status::Malformed:
             return false;
         case FrameCodec::Status::NeedMore:

@@ -1,7 +1,7 @@
 #ifndef UNAVAILABLETRANSLATOR_H
 #define UNAVAILABLETRANSLATOR_H
 
-#include "translatorbackend.h"
+#include "server/offline/translatorbackend.h"
 
 class ServerCatalogue;
 

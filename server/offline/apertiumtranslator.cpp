@@ -1,7 +1,7 @@
-#include "apertiumtranslator.h"
+#include "server/offline/apertiumtranslator.h"
 
-#include "languagedetector.h"
-#include "servercatalogue.h"
+#include "server/offline/languagedetector.h"
+#include "server/tables/servercatalogue.h"
 
 #include <QDir>
 #include <QPair>
@@ -43,11 +43,11 @@ QStringList apertiumNames(const ServerCatalogue::Language &language)
 
 } // namespace
 
-ApertiumTranslator::ApertiumTranslator(const ServerCatalogue &catalogue,
-                                       const LanguageDetector &detector,
+ApertiumTranslator::ApertiumTranslator(const ServerCatalogue &languages,
+                                       const LanguageDetector &languageDetector,
                                        const QString &modesDirectory,
                                        const PipelinePool::Limits &limits, QObject *parent)
-    : TranslatorBackend(parent), catalogue(catalogue), detector(detector),
+    : TranslatorBackend(parent), catalogue(languages), detector(languageDetector),
       pool(modesDirectory, limits)
 {
     // An Apertium name -> the catalogue codes it stands for, with how far

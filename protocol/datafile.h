@@ -5,7 +5,7 @@
 
 #include <functional>
 
-// The server's own data files: UTF-8 lines, with empty lines and lines
+// The programs' own data files: UTF-8 lines, with empty lines and lines
 // starting with "#" passed over.
 class DataFile
 {

@@ -1,7 +1,7 @@
 #ifndef PIPELINEPOOL_H
 #define PIPELINEPOOL_H
 
-#include "apertiumpipeline.h"
+#include "server/offline/apertiumpipeline.h"
 
 #include <QHash>
 #include <QList>

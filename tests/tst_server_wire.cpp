@@ -1,0 +1,77 @@
+// The server's side of the wire, without a socket: the limits it may tell a
+// client, and that every translation reaches the client as a result.
+#include "protocol/framecodec.h"
+#include "protocol/serveranswer.h"
+#include "protocol/servervocabulary.h"
+#include "server/serveroptions.h"
+
+#include <QtTest>
+
+class TestServerWire : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void limit_data();
+    void limit();
+    void results_data();
+    void results();
+};
+
+// A client cuts its text to the limit and sends it after "zh-CN~zh-TW~", the
+// longest pair of codes it has: the text must fit in the rest of one frame.
+const int largestLimit = FrameCodec::maxTextLength - 12;
+
+void TestServerWire::limit_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("largest") << QString::number(largestLimit) << true;
+    QTest::newRow("one past the largest") << QString::number(largestLimit + 1) << false;
+    QTest::newRow("zero, which clients read as 50000") << "0" << false;
+    QTest::newRow("negative, which clients never cut at") << "-5" << false;
+}
+
+void TestServerWire::limit()
+{
+    QFETCH(QString, limit);
+    QFETCH(bool, accepted);
+    ServerOptions options;
+    QString error;
+    QCOMPARE(options.parse({"quillora-server", "--limit", limit}, &error), accepted);
+    if (accepted)
+        QCOMPARE(options.translationLimit, limit.toInt());
+    else
+        QVERIFY2(error.contains(QString::number(largestLimit)), qPrintable(error));
+}
+
+void TestServerWire::results_data()
+{
+    QTest::addColumn<QString>("translation");
+    QTest::addColumn<QString>("shown");
+    const QString limit = ServerVocabulary::limitMarker();
+    const QString table = ServerVocabulary::displayTableMarker();
+    const QString version = ServerVocabulary::versionMismatch();
+    const auto row = [](const char *name, const QString &translation, const QString &shown) {
+        QTest::newRow(name) << translation << shown;
+    };
+    row("limit marker", limit + "5", "5");
+    row("marker formed by cutting another", limit.left(9) + table + limit.mid(9) + "!", "!");
+    row("close-link text", "0", "0 ");
+    row("version text", version, version + " ");
+    row("version text once a marker is cut", QString(version).insert(6, table), version + " ");
+    row("too long for a frame", QString(FrameCodec::maxTextLength + 1, 'x'),
+        "The translation is too long to send.");
+}
+
+void TestServerWire::results()
+{
+    QFETCH(QString, translation);
+    QFETCH(QString, shown);
+    const ServerAnswer answer = ServerAnswer::parse(ServerAnswer::resultMessage(translation));
+    QCOMPARE(int(answer.kind), int(ServerAnswer::Kind::Result));
+    QCOMPARE(answer.text, shown);
+}
+
+QTEST_GUILESS_MAIN(TestServerWire)
+#include "tst_server_wire.moc"
