@@ -5,6 +5,7 @@
 #include "mainwindow/systemtray.h"
 #include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
+#include "protocol/serveranswer.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
@@ -25,7 +26,7 @@ constexpr int firstFocusDelayMs = 500;
 
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
     : QMainWindow(parent), ui(new Ui::MainWindow),
-      translationLimit(ServerSession::defaultTranslationLimit),
+      translationLimit(ServerAnswer::defaultLimit),
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
@@ -135,7 +136,7 @@ void MainWindow::loadLanguageCatalogue(const QString &localeName)
     LanguageCatalogue::Selection stored;
     const bool restored = dataFiles.readSelection(&stored);
     if (restored && stored.displayLanguage >= 1 &&
-        stored.displayLanguage < LanguageCatalogue::displayLanguageCount)
+        stored.displayLanguage < catalogue.displayLanguageNames().size())
         displayLanguageIndex = stored.displayLanguage;
     flags->choose(displayLanguageIndex);
     if (!restored || (stored.source == 0 && stored.target == 0))

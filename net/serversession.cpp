@@ -2,6 +2,7 @@
 
 #include "net/clientstuff.h"
 #include "protocol/framecodec.h"
+#include "protocol/serveranswer.h"
 #include "protocol/servervocabulary.h"
 #include "protocol/translationrequest.h"
 
@@ -58,18 +59,19 @@ void ServerSession::requestTranslation(const TranslationRequest &request)
 
 void ServerSession::receivedSomething(QString msg)
 {
-    if (msg == ServerVocabulary::versionMismatch()) {
+    const ServerAnswer answer = ServerAnswer::parse(msg);
+    switch (answer.kind) {
+    case ServerAnswer::Kind::VersionMismatch:
         emit versionMismatched();
-        return;
+        break;
+    case ServerAnswer::Kind::DisplayTable:
+        emit displayTableArrived(answer.text);
+        break;
+    case ServerAnswer::Kind::Limit:
+        emit limitArrived(answer.limit);
+        break;
+    case ServerAnswer::Kind::Result:
+        emit translationArrived(answer.text);
+        break;
     }
-    if (msg.contains(ServerVocabulary::displayTableMarker())) {
-        emit displayTableArrived(msg.remove(ServerVocabulary::displayTableMarker()));
-        return;
-    }
-    if (msg.contains(ServerVocabulary::limitMarker())) {
-        const int limit = msg.remove(ServerVocabulary::limitMarker()).toInt(nullptr, 10);
-        emit limitArrived(limit != 0 ? limit : defaultTranslationLimit);
-        return;
-    }
-    emit translationArrived(msg);
 }

@@ -17,7 +17,6 @@ class ServerSession : public QObject
 
 public:
     static constexpr int reconnectPeriodMs = 3500;
-    static constexpr int defaultTranslationLimit = 50000;
 
     ServerSession(const QString &host, quint16 port, QObject *parent = nullptr);
 
