@@ -57,6 +57,17 @@ void ServerSession::requestTranslation(const TranslationRequest &request)
     sendMessage(request.toMessage());
 }
 
+void ServerSession::requestOfflineTargets(const QString &sourceCode)
+{
+    sendMessage(ServerVocabulary::offlineTargetsRequest() + sourceCode);
+}
+
+void ServerSession::prepareTranslation(const QString &sourceCode, const QString &targetCode)
+{
+    sendMessage(ServerVocabulary::prepareRequest() + sourceCode +
+                ServerVocabulary::requestSeparator() + targetCode);
+}
+
 void ServerSession::receivedSomething(QString msg)
 {
     const ServerAnswer answer = ServerAnswer::parse(msg);
@@ -69,6 +80,12 @@ void ServerSession::receivedSomething(QString msg)
         break;
     case ServerAnswer::Kind::Limit:
         emit limitArrived(answer.limit);
+        break;
+    case ServerAnswer::Kind::OfflineTargets:
+        emit offlineTargetsArrived(answer.language, answer.targets);
+        break;
+    case ServerAnswer::Kind::DetectedLanguage:
+        emit languageDetected(answer.language);
         break;
     case ServerAnswer::Kind::Result:
         emit translationArrived(answer.text);

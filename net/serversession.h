@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 class ClientStuff;
@@ -30,6 +31,8 @@ public:
     void announceDisplayLanguage(const QString &languageName);
     void requestLimit();
     void requestTranslation(const TranslationRequest &request);
+    void requestOfflineTargets(const QString &sourceCode);
+    void prepareTranslation(const QString &sourceCode, const QString &targetCode);
 
 signals:
     void linkChanged(bool up);
@@ -39,6 +42,9 @@ signals:
     // Any text that is no command: a translation, or a notice to show as one.
     void translationArrived(const QString &text);
     void versionMismatched();
+    void offlineTargetsArrived(const QString &sourceCode, const QStringList &targetCodes);
+    // The language the server found in a text sent with "auto" as source.
+    void languageDetected(const QString &code);
 
 public slots:
     void receivedSomething(QString msg);

@@ -16,6 +16,15 @@ ServerAnswer ServerAnswer::parse(const QString &message)
         answer.kind = Kind::Limit;
         const int named = answer.text.remove(ServerVocabulary::limitMarker()).toInt(nullptr, 10);
         answer.limit = named != 0 ? named : defaultLimit;
+    } else if (message.startsWith(ServerVocabulary::offlineTargetsMarker())) {
+        answer.kind = Kind::OfflineTargets;
+        const QString rest = message.mid(ServerVocabulary::offlineTargetsMarker().size());
+        answer.language = rest.section(ServerVocabulary::requestSeparator(), 0, 0);
+        answer.targets = rest.section(ServerVocabulary::requestSeparator(), 1)
+                             .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    } else if (message.startsWith(ServerVocabulary::detectedLanguageMarker())) {
+        answer.kind = Kind::DetectedLanguage;
+        answer.language = message.mid(ServerVocabulary::detectedLanguageMarker().size());
     }
     return answer;
 }
@@ -28,6 +37,17 @@ QString ServerAnswer::tableMessage(const QString &table)
 QString ServerAnswer::limitMessage(int limit)
 {
     return ServerVocabulary::limitMarker() + QString::number(limit);
+}
+
+QString ServerAnswer::offlineTargetsMessage(const QString &source, const QStringList &targets)
+{
+    return ServerVocabulary::offlineTargetsMarker() + source +
+           ServerVocabulary::requestSeparator() + targets.join(QLatin1Char(','));
+}
+
+QString ServerAnswer::detectedLanguageMessage(const QString &code)
+{
+    return ServerVocabulary::detectedLanguageMarker() + code;
 }
 
 QString ServerAnswer::resultMessage(const QString &translation)
@@ -49,5 +69,9 @@ QString ServerAnswer::resultMessage(const QString &translation)
     }
     if (result == ServerVocabulary::closeLink() || result == ServerVocabulary::versionMismatch())
         result += QLatin1Char(' ');
+    // Nor may a translation begin like an answer known by its first words.
+    if (result.startsWith(ServerVocabulary::offlineTargetsMarker()) ||
+        result.startsWith(ServerVocabulary::detectedLanguageMarker()))
+        result.prepend(QLatin1Char(' '));
     return result;
 }

@@ -2,6 +2,7 @@
 #define SERVERANSWER_H
 
 #include <QString>
+#include <QStringList>
 
 // A text the companion server sends the client: the server builds it here
 // and the client reads it here, so both ends agree on every marker.
@@ -12,6 +13,8 @@ struct ServerAnswer
         VersionMismatch,
         DisplayTable,
         Limit,
+        OfflineTargets,
+        DetectedLanguage,
         Result
     };
 
@@ -24,14 +27,21 @@ struct ServerAnswer
     QString text;
     // Limit: the server's number; a negative one stands as it came.
     int limit = defaultLimit;
+    // OfflineTargets: the source code and the targets reachable from it;
+    // DetectedLanguage: the code, in `language`.
+    QString language;
+    QStringList targets;
 
     // The client's reading, first rule that matches: the exact version text;
     // a text holding the table marker anywhere, less every such marker; one
-    // holding the limit marker, likewise; anything else is a result.
+    // holding the limit marker, likewise; one starting with the offline
+    // targets or detected language marker; anything else is a result.
     static ServerAnswer parse(const QString &message);
 
     static QString tableMessage(const QString &table);
     static QString limitMessage(int limit);
+    static QString offlineTargetsMessage(const QString &source, const QStringList &targets);
+    static QString detectedLanguageMessage(const QString &code);
 
     // A translation as a text the client can only take for a result. Markers
     // are cut out in one pass, so one that forms only once another is gone

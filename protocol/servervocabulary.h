@@ -33,6 +33,18 @@ public:
     {
         return QStringLiteral("Client version is different from server!");
     }
+    // Client to server: followed by a source-language code; asks which
+    // targets the server can translate that source to without the page.
+    static QString offlineTargetsRequest() { return QStringLiteral("Offline targets for="); }
+    // Server to client: followed by the source code, "~" and the target
+    // codes reachable offline, joined by ",".
+    static QString offlineTargetsMarker() { return QStringLiteral("Offline targets="); }
+    // Client to server: followed by "source~target", the pair the user has
+    // chosen; the server readies it ahead of the first request. No answer.
+    static QString prepareRequest() { return QStringLiteral("Prepare translation="); }
+    // Server to client: followed by a language code; sent just before the
+    // result of a request whose source was "auto".
+    static QString detectedLanguageMarker() { return QStringLiteral("Detected language="); }
     // Server to client: ends the link.
     static QString closeLink() { return QStringLiteral("0"); }
     // Separates source code, target code and text in a translation request.

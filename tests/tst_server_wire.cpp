@@ -16,6 +16,7 @@ private slots:
     void limit();
     void results_data();
     void results();
+    void additions();
 };
 
 // A client cuts its text to the limit and sends it after "zh-CN~zh-TW~", the
@@ -60,6 +61,8 @@ void TestServerWire::results_data()
     row("close-link text", "0", "0 ");
     row("version text", version, version + " ");
     row("version text once a marker is cut", QString(version).insert(6, table), version + " ");
+    row("offline targets text", ServerVocabulary::offlineTargetsMarker() + "en~es",
+        " " + ServerVocabulary::offlineTargetsMarker() + "en~es");
     row("too long for a frame", QString(FrameCodec::maxTextLength + 1, 'x'),
         "The translation is too long to send.");
 }
@@ -71,6 +74,18 @@ void TestServerWire::results()
     const ServerAnswer answer = ServerAnswer::parse(ServerAnswer::resultMessage(translation));
     QCOMPARE(int(answer.kind), int(ServerAnswer::Kind::Result));
     QCOMPARE(answer.text, shown);
+}
+
+void TestServerWire::additions()
+{
+    const ServerAnswer targets =
+        ServerAnswer::parse(ServerAnswer::offlineTargetsMessage("fr", {"es", "en"}));
+    QCOMPARE(int(targets.kind), int(ServerAnswer::Kind::OfflineTargets));
+    QCOMPARE(targets.language + ':' + targets.targets.join('/'), QString("fr:es/en"));
+    QCOMPARE(ServerAnswer::parse(ServerAnswer::offlineTargetsMessage("eo", {})).targets.size(), 0);
+    const ServerAnswer detected = ServerAnswer::parse(ServerAnswer::detectedLanguageMessage("de"));
+    QCOMPARE(int(detected.kind), int(ServerAnswer::Kind::DetectedLanguage));
+    QCOMPARE(detected.language, QString("de"));
 }
 
 QTEST_GUILESS_MAIN(TestServerWire)
