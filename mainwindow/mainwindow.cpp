@@ -1,6 +1,8 @@
 #include "mainwindow/mainwindow.h"
 
+#include "dictionary/dictionarypanel.h"
 #include "mainwindow/flagbuttons.h"
+#include "mainwindow/listenbuttons.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/systemtray.h"
 #include "mainwindow/windowtexts.h"
@@ -18,19 +20,13 @@
 #include <QStatusBar>
 #include <QTimer>
 
-namespace {
-
-constexpr int firstFocusDelayMs = 500;
-
-} // namespace
-
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
-    : QMainWindow(parent), ui(new Ui::MainWindow),
-      translationLimit(ServerAnswer::defaultLimit),
+    : QMainWindow(parent), ui(new Ui::MainWindow), translationLimit(ServerAnswer::defaultLimit),
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      tray(nullptr), spinner(nullptr), flags(nullptr)
+      tray(nullptr), spinner(nullptr), flags(nullptr),
+      dictionary(new DictionaryPanel(endpoints, this))
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
@@ -45,16 +41,9 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
                             this);
     connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
 
-    spinner = new WaitingSpinnerWidget(this, true, false);
-    spinner->setRoundness(70);
-    spinner->setMinimumTrailOpacity(15);
-    spinner->setTrailFadePercentage(70);
-    spinner->setLineCount(12);
-    spinner->setLineLength(10);
-    spinner->setLineWidth(5);
-    spinner->setInnerRadius(10);
-    spinner->setRevolutionsPerSecond(1);
-    spinner->setColor(QColor(81, 4, 71, 255));
+    spinner = WaitingSpinnerWidget::forTranslations(this);
+    ui->gridLayout->addWidget(dictionary, 6, 0);
+    listen = new ListenButtons(ui, catalogue, displayTexts, endpoints.speechEngine, this);
 
     auto *helpMenu = new QMenu(this);
     QAction *helpAction = helpMenu->addAction(QString());
@@ -189,14 +178,18 @@ void MainWindow::translateSourceText()
     history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
                               ui->comboBoxTo->currentIndex(), displayLanguageIndex);
     spinner->start();
-    run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
-                catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
+    const TranslationRequest request{
+        catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
+        catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text};
+    run->start(request);
+    dictionary->lookUpSource(request);
 }
 
 void MainWindow::showTranslation(const QString &result)
 {
     ui->plainTextEdit_translate->setPlainText(result);
     spinner->stop();
+    dictionary->lookUpResult(result);
 }
 
 void MainWindow::showCutNotice(int translated, int total)
@@ -246,6 +239,7 @@ void MainWindow::retranslateFromTable()
 {
     WindowTexts::apply(this, displayTexts, catalogue);
     tray->retranslate(displayTexts, windowTitle());
+    listen->refresh();
 }
 
 void MainWindow::takeDisplayTable(const QString &table)

@@ -12,7 +12,9 @@
 #include <QString>
 
 class QAction;
+class DictionaryPanel;
 class FlagButtons;
+class ListenButtons;
 class QuickTranslateHotkey;
 class ServerSession;
 class SystemTray;
@@ -64,6 +66,8 @@ private slots:
     void HelpAction();
 
 private:
+    static constexpr int firstFocusDelayMs = 500;
+
     void loadLanguageCatalogue(const QString &localeName);
     void saveLanguageSelection();
 
@@ -97,6 +101,8 @@ private:
     SystemTray *tray;
     WaitingSpinnerWidget *spinner;
     FlagButtons *flags;
+    DictionaryPanel *dictionary;
+    ListenButtons *listen;
 };
 
 #endif
