@@ -4,6 +4,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <QSharedMemory>
@@ -18,6 +19,9 @@ const char *const SingleInstance::defaultKey = "Zerizoriva-Dezizi";
 namespace {
 
 constexpr int connectTimeoutMs = 2000;
+// What a start that wants the selection translated says before it leaves;
+// a start that says nothing wants the window.
+const QByteArray quickTranslateMessage = QByteArrayLiteral("quick-translate");
 
 } // namespace
 
@@ -92,9 +96,15 @@ bool SingleInstance::acquire()
 void SingleInstance::acceptStarts()
 {
     while (QLocalSocket *start = channel->nextPendingConnection()) {
-        start->close();
-        start->deleteLater();
-        emit showRequested();
+        // A start has said all it has to say once it has left.
+        connect(start, &QLocalSocket::disconnected, this, [this, start] {
+            start->deleteLater();
+            if (start->readAll() == quickTranslateMessage)
+                emit quickTranslateRequested();
+            else
+                emit showRequested();
+        });
+        QTimer::singleShot(connectTimeoutMs, start, &QLocalSocket::abort);
     }
 }
 
@@ -104,4 +114,16 @@ void SingleInstance::askRunningCopyToShow() const
     socket.connectToServer(channelName);
     if (socket.waitForConnected(connectTimeoutMs))
         socket.disconnectFromServer();
+}
+
+bool SingleInstance::askRunningCopyToQuickTranslate() const
+{
+    QLocalSocket socket;
+    socket.connectToServer(channelName);
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return false;
+    socket.write(quickTranslateMessage);
+    const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
+    socket.disconnectFromServer();
+    return sent;
 }
