@@ -51,34 +51,40 @@ hotkey cannot see the keys (a Wayland session), bind the shortcut to
 "quillora --quick-translate".
 )";
 
+// The options in the order --help lists them: help, version, translate,
+// from, to, quick-translate.
+QList<QCommandLineOption> declare(QCommandLineParser *parser)
+{
+    parser->setApplicationDescription(QStringLiteral("Quillora, a desktop translator.") +
+                                      QString::fromUtf8(details));
+    const QList<QCommandLineOption> options{
+        {{QStringLiteral("h"), QStringLiteral("help")},
+         QStringLiteral("Print this help and exit.")},
+        {{QStringLiteral("v"), QStringLiteral("version")},
+         QStringLiteral("Print the version and exit.")},
+        {QStringLiteral("translate"),
+         QStringLiteral("Translate TEXT, or standard input, and exit.")},
+        {QStringLiteral("from"), QStringLiteral("Language of the text (default auto)."),
+         QStringLiteral("CODE"), QStringLiteral("auto")},
+        {QStringLiteral("to"),
+         QStringLiteral("Language to translate into (default the language of the locale)."),
+         QStringLiteral("CODE")},
+        {QStringLiteral("quick-translate"),
+         QStringLiteral("Have the running Quillora translate the current selection.")}};
+    parser->addOptions(options);
+    parser->addPositionalArgument(QStringLiteral("TEXT"),
+                                  QStringLiteral("With --translate: the text to translate."));
+    return options;
+}
+
 } // namespace
 
 bool CommandLine::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quillora, a desktop translator.") +
-                                     QString::fromUtf8(details));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Print this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Print the version and exit."));
-    const QCommandLineOption translate(
-        QStringLiteral("translate"),
-        QStringLiteral("Translate TEXT, or standard input, and exit."));
-    const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("Language of the text (default auto)."),
-                                  QStringLiteral("CODE"), QStringLiteral("auto"));
-    const QCommandLineOption to(
-        QStringLiteral("to"),
-        QStringLiteral("Language to translate into (default the language of the locale)."),
-        QStringLiteral("CODE"));
-    const QCommandLineOption quick(
-        QStringLiteral("quick-translate"),
-        QStringLiteral("Have the running Quillora translate the current selection."));
-    parser.addOptions({help, version, translate, from, to, quick});
-    parser.addPositionalArgument(QStringLiteral("TEXT"),
-                                 QStringLiteral("With --translate: the text to translate."));
-    helpText = parser.helpText();
+    const QList<QCommandLineOption> options = declare(&parser);
+    const QCommandLineOption &help = options[0], &version = options[1], &translate = options[2],
+                             &from = options[3], &to = options[4], &quick = options[5];
 
     const auto refuse = [](const QString &problem) {
         err() << "quillora: " << problem << "\nTry 'quillora --help'.\n";
@@ -129,21 +135,31 @@ bool CommandLine::displayAvailable()
 
 int CommandLine::run(const Endpoints &endpoints) const
 {
+    int exitCode = 1;
     switch (chosen) {
-    case Action::Help:
-        out() << helpText;
-        return 0;
+    case Action::Help: {
+        QCommandLineParser parser;
+        declare(&parser);
+        out() << parser.helpText();
+        exitCode = 0;
+        break;
+    }
     case Action::Version:
         out() << "quillora " << QUILLORA_VERSION << '\n';
-        return 0;
+        exitCode = 0;
+        break;
     case Action::Translate:
-        return translate(endpoints);
+        exitCode = translate(endpoints);
+        break;
     case Action::QuickTranslate:
-        return quickTranslate();
+        exitCode = quickTranslate();
+        break;
     case Action::Window:
         break;
     }
-    return 1;
+    out().flush();
+    err().flush();
+    return exitCode;
 }
 
 int CommandLine::quickTranslate() const

@@ -42,7 +42,6 @@ private:
     int quickTranslate() const;
 
     Action chosen = Action::Window;
-    QString helpText;
     QString source;
     QString target;
     QStringList words;
