@@ -91,7 +91,14 @@ bool CommandLine::parse(const QStringList &arguments)
         err().flush();
         return false;
     };
-    if (!parser.parse(arguments))
+    const bool understood = parser.parse(arguments);
+    const bool window = !parser.isSet(help) && !parser.isSet(version) && !parser.isSet(translate) &&
+                        !parser.isSet(quick);
+    // Qt's own options (-platform, -display, ...) are the window's, and
+    // QApplication takes them off the command line itself.
+    if (!understood && window && !parser.unknownOptionNames().isEmpty())
+        return true;
+    if (!understood)
         return refuse(parser.errorText());
     words = parser.positionalArguments();
     const LanguageCatalogue catalogue;
