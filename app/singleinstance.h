@@ -21,12 +21,11 @@ public:
     explicit SingleInstance(QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process now holds the token and listens for later
-    // starts; false when another live copy of the same user holds it.
+    // True when this process may run and now listens for later starts. False
+    // when another live copy of the same user runs; that copy has then been
+    // asked to show its window.
     bool acquire();
 
-    // Asks the copy that holds the token to show its window.
-    void askRunningCopyToShow() const;
     // Asks the copy that holds the token to translate the selection; false
     // when no copy answers.
     bool askRunningCopyToQuickTranslate() const;
@@ -40,6 +39,8 @@ signals:
 private:
     struct Token;
 
+    bool askRunningCopyToShow() const;
+    void listen();
     void acceptStarts();
 
     std::unique_ptr<Token> token;
