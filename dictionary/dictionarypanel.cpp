@@ -1,5 +1,9 @@
 #include "dictionary/dictionarypanel.h"
 
+#include "translate/translationrun.h"
+
+#include <QGridLayout>
+
 DictionaryPanel::DictionaryPanel(const Endpoints &endpoints, QWidget *parent)
     : QTextBrowser(parent),
       lookup(new WordLookup(endpoints.dictionaryHost, endpoints.dictionaryPort,
@@ -9,6 +13,15 @@ DictionaryPanel::DictionaryPanel(const Endpoints &endpoints, QWidget *parent)
     setOpenLinks(false);
     setVisible(false);
     connect(lookup, &WordLookup::found, this, &DictionaryPanel::showSections);
+}
+
+DictionaryPanel::DictionaryPanel(const Endpoints &endpoints, TranslationRun *run,
+                                 QGridLayout *layout)
+    : DictionaryPanel(endpoints, layout->parentWidget())
+{
+    layout->addWidget(this, layout->rowCount(), 0);
+    connect(run, &TranslationRun::started, this, &DictionaryPanel::lookUpSource);
+    connect(run, &TranslationRun::finished, this, &DictionaryPanel::lookUpResult);
 }
 
 void DictionaryPanel::lookUpSource(const TranslationRequest &request)

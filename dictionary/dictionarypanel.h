@@ -8,6 +8,9 @@
 #include <QString>
 #include <QTextBrowser>
 
+class QGridLayout;
+class TranslationRun;
+
 // The dictionary entries of the word being translated: those of the source
 // word from the source language into the target, then those of its
 // translation back. Hidden while it has none to show. Lookups run beside the
@@ -18,6 +21,8 @@ class DictionaryPanel : public QTextBrowser
 
 public:
     explicit DictionaryPanel(const Endpoints &endpoints, QWidget *parent = nullptr);
+    // Below the rows of the window's layout, following its translations.
+    DictionaryPanel(const Endpoints &endpoints, TranslationRun *run, QGridLayout *layout);
 
     // A new translation: forgets what was shown and looks the source up.
     void lookUpSource(const TranslationRequest &request);

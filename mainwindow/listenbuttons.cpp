@@ -2,6 +2,7 @@
 
 #include "mainwindow/displaytexttable.h"
 #include "mainwindow/languagecatalogue.h"
+#include "net/serversession.h"
 #include "speech/speaker.h"
 #include "ui_mainwindow.h"
 
@@ -31,7 +32,7 @@ ListenButtons::ListenButtons(Speaker *voice, const DisplayTextTable &texts, cons
 
 ListenButtons::ListenButtons(Ui::MainWindow *form, const LanguageCatalogue &catalogue,
                              const DisplayTextTable &texts, const QString &speechEngine,
-                             QObject *parent)
+                             ServerSession *session, QObject *parent)
     : ListenButtons(new Speaker(speechEngine, parent), texts,
                     {form->pushButton_listenSource, form->plainTextEdit_source, form->comboBoxFrom,
                      catalogue.sourceLanguageCodes()},
@@ -39,6 +40,9 @@ ListenButtons::ListenButtons(Ui::MainWindow *form, const LanguageCatalogue &cata
                      catalogue.targetLanguageCodes()},
                     parent)
 {
+    // Queued: the window stores the table first.
+    connect(session, &ServerSession::displayTableArrived, this, &ListenButtons::refresh,
+            Qt::QueuedConnection);
 }
 
 void ListenButtons::refresh()

@@ -9,6 +9,7 @@ class LanguageCatalogue;
 class QAbstractButton;
 class QComboBox;
 class QPlainTextEdit;
+class ServerSession;
 class Speaker;
 
 namespace Ui {
@@ -34,10 +35,11 @@ public:
 
     ListenButtons(Speaker *speaker, const DisplayTextTable &texts, const Side &source,
                   const Side &result, QObject *parent = nullptr);
-    // The window's two buttons, with a speaker of their own.
+    // The window's two buttons, with a speaker of their own, relabelled
+    // once the window has taken a display table from the session.
     ListenButtons(Ui::MainWindow *form, const LanguageCatalogue &catalogue,
                   const DisplayTextTable &texts, const QString &speechEngine,
-                  QObject *parent = nullptr);
+                  ServerSession *session, QObject *parent = nullptr);
 
     // Names, tool tips, icons and availability from the current state.
     void refresh();

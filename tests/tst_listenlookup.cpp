@@ -136,7 +136,8 @@ void TestListenLookup::lookup()
     // The translation shows however the dictionary server behaves: before
     // the silent one's lookup has timed out.
     QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("carrera"));
-    QCOMPARE(panel->findChildren<DictClient *>().isEmpty(), served != QLatin1String("silent"));
+    if (served == QLatin1String("silent"))
+        QVERIFY(!panel->findChildren<DictClient *>().isEmpty());
     QTRY_VERIFY(panel->findChildren<DictClient *>().isEmpty());
     QCOMPARE(panel->isHidden(), shown.isEmpty());
     for (const QString &text : shown.split('|', Qt::SkipEmptyParts))

@@ -14,8 +14,6 @@ class WaitingSpinnerWidget : public QWidget
 
 public:
     WaitingSpinnerWidget(QWidget *parent, bool centerOnParent, bool disableParentWhenSpinning);
-    // The spinner a translation shows, centred on the window it turns over.
-    static WaitingSpinnerWidget *forTranslations(QWidget *window);
 
     void setColor(const QColor &color);
     void setRoundness(double roundness);
