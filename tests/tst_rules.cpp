@@ -1,7 +1,8 @@
 // The rules that need no window: the language catalogue, page extraction, the
-// display-text lookup and the spinner's trail.
+// display-text lookup, the spinner's trail and the stored window placement.
 #include "mainwindow/displaytexttable.h"
 #include "mainwindow/languagecatalogue.h"
+#include "mainwindow/windowplacement.h"
 #include "translate/webtranslator.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -23,6 +24,7 @@ private slots:
     void displayTextWithLineBreaks();
     void spinnerTrail_data();
     void spinnerTrail();
+    void windowPlacement();
 };
 
 void TestRules::catalogue_data()
@@ -140,6 +142,19 @@ void TestRules::spinnerTrail()
         QVERIFY(QMetaObject::invokeMethod(&spinner, "rotate"));
         QCOMPARE(spinner.getCurrentLine(), step % 3);
     }
+}
+
+void TestRules::windowPlacement()
+{
+    // A window opens where the last one was left; without a file it stays put.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("window.dat");
+    QWidget left, next;
+    left.setGeometry(40, 60, 320, 240);
+    QVERIFY(!WindowPlacement::restore(&next, path));
+    QVERIFY(WindowPlacement::save(&left, path));
+    QVERIFY(WindowPlacement::restore(&next, path));
+    QCOMPARE(next.geometry(), left.geometry());
 }
 
 QTEST_MAIN(TestRules)

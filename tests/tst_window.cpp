@@ -190,7 +190,7 @@ void TestWindow::translate()
     QVERIFY(harness.spinner()->isSpinning());
     QVERIFY(spinnerCentred());
     QVERIFY(deliver({}));
-    QVERIFY(!harness.spinner()->isSpinning());
+    QVERIFY(!harness.spinner()->isSpinning() && harness.spinner()->isHidden());
 
     // A step back replays the previous entry with its boxes; the welcome
     // text and blank texts are no entries.
