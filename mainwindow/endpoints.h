@@ -4,9 +4,10 @@
 #include <QString>
 #include <QUrl>
 
-// Where the client looks for its two peers, and how long it waits for the
-// page. The program always uses the production values; tests hand a
-// MainWindow local servers and shorter waits instead.
+// Where the client looks for its two peers, how long it waits for the page,
+// and whether it starts a server when none answers. The program always uses
+// the production values; tests hand a MainWindow local servers and shorter
+// waits instead.
 struct Endpoints
 {
     QUrl webPage = QUrl(QStringLiteral("https://translate.google.com/m"));
@@ -14,6 +15,9 @@ struct Endpoints
     QString serverPort = QStringLiteral("3030");
     int webTimeoutMs = 15000;
     int serverTimeoutMs = 75000;
+    // How often a page that stopped answering is asked again.
+    int pageProbeMs = 30000;
+    bool startServer = true;
 };
 
 #endif

@@ -1,21 +1,23 @@
 #include "mainwindow/mainwindow.h"
 
 #include "mainwindow/flagbuttons.h"
+#include "mainwindow/offlinemarks.h"
 #include "mainwindow/quicktranslatehotkey.h"
+#include "mainwindow/runindicator.h"
 #include "mainwindow/systemtray.h"
 #include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
+#include "net/serverstarter.h"
 #include "protocol/serveranswer.h"
+#include "translate/pagehealth.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
-#include "widgets/waitingspinnerwidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QShortcut>
-#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -25,18 +27,25 @@ constexpr int firstFocusDelayMs = 500;
 } // namespace
 
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
-    : QMainWindow(parent), ui(new Ui::MainWindow),
-      translationLimit(ServerAnswer::defaultLimit),
+    : QMainWindow(parent), ui(new Ui::MainWindow), translationLimit(ServerAnswer::defaultLimit),
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      tray(nullptr), spinner(nullptr), flags(nullptr)
+      tray(nullptr), flags(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     run->setServerTimeout(endpoints.serverTimeoutMs);
+    run->pageHealth()->setProbeInterval(endpoints.pageProbeMs);
+    if (endpoints.startServer)
+        new ServerStarter(session, this);
     dataFiles.loadDisplayTable(&displayTexts);
+    // Before the link-up handler, so that the server hears of the pair before
+    // the welcome text.
+    marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
+    indicator =
+        new RunIndicator(this, ui->comboBoxFrom, ui->comboBoxTo, catalogue, displayTexts, session);
 
     flags = new FlagButtons({ui->pushButton_English, ui->pushButton_Chinese, ui->pushButton_Czech,
                              ui->pushButton_French, ui->pushButton_German, ui->pushButton_Italian,
@@ -44,17 +53,6 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
                              ui->pushButton_Slovak, ui->pushButton_Spanish},
                             this);
     connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
-
-    spinner = new WaitingSpinnerWidget(this, true, false);
-    spinner->setRoundness(70);
-    spinner->setMinimumTrailOpacity(15);
-    spinner->setTrailFadePercentage(70);
-    spinner->setLineCount(12);
-    spinner->setLineLength(10);
-    spinner->setLineWidth(5);
-    spinner->setInnerRadius(10);
-    spinner->setRevolutionsPerSecond(1);
-    spinner->setColor(QColor(81, 4, 71, 255));
 
     auto *helpMenu = new QMenu(this);
     QAction *helpAction = helpMenu->addAction(QString());
@@ -181,36 +179,29 @@ void MainWindow::on_pushButton_clear_clicked()
     ui->plainTextEdit_translate->clear();
 }
 
-void MainWindow::translateSourceText()
+void MainWindow::translateSourceText(bool greetingRun)
 {
+    greeting = greetingRun;
     const QString source = ui->plainTextEdit_source->toPlainText();
     const QString text = TextPieces::cutToLimit(source, translationLimit);
-    showCutNotice(text.size(), source.size());
+    indicator->started(text.size(), source.size());
     history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
                               ui->comboBoxTo->currentIndex(), displayLanguageIndex);
-    spinner->start();
     run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
                 catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
 }
 
-void MainWindow::showTranslation(const QString &result)
+void MainWindow::showTranslation(const QString &result, TranslationRun::Origin origin)
 {
-    ui->plainTextEdit_translate->setPlainText(result);
-    spinner->stop();
-}
-
-void MainWindow::showCutNotice(int translated, int total)
-{
-    if (translated < total) {
-        statusBar()->showMessage(
-            displayTexts
-                .displayText(QStringLiteral("cut_notice"),
-                             QStringLiteral("Only the first %1 of %2 characters were translated."))
-                .arg(translated)
-                .arg(total));
-    } else if (QStatusBar *bar = findChild<QStatusBar *>()) {
-        bar->clearMessage();
-    }
+    // The server's answer for a pair it said it cannot translate is a notice.
+    if (origin == TranslationRun::Origin::Server &&
+        !marks->mayTranslateOffline(run->request().source, run->request().target))
+        origin = TranslationRun::Origin::Nowhere;
+    // A greeting is better shown as it is than as a failure.
+    const bool untranslated = greeting && origin == TranslationRun::Origin::Nowhere;
+    ui->plainTextEdit_translate->setPlainText(untranslated ? lastWelcomeText : result);
+    indicator->finished(origin);
+    greeting = false;
 }
 
 void MainWindow::translateCapturedSelection(const QString &text)
@@ -245,6 +236,7 @@ void MainWindow::setStatus(bool newStatus)
 void MainWindow::retranslateFromTable()
 {
     WindowTexts::apply(this, displayTexts, catalogue);
+    marks->retranslate(displayTexts);
     tray->retranslate(displayTexts, windowTitle());
 }
 
@@ -275,7 +267,7 @@ void MainWindow::HelpAction()
 {
     lastWelcomeText = displayTexts.welcomeText();
     ui->plainTextEdit_source->setPlainText(lastWelcomeText);
-    translateSourceText();
+    translateSourceText(true);
 }
 
 // History

@@ -13,10 +13,11 @@
 
 class QAction;
 class FlagButtons;
+class OfflineMarks;
 class QuickTranslateHotkey;
 class ServerSession;
+class RunIndicator;
 class SystemTray;
-class WaitingSpinnerWidget;
 class WebTranslator;
 
 namespace Ui {
@@ -67,9 +68,8 @@ private:
     void loadLanguageCatalogue(const QString &localeName);
     void saveLanguageSelection();
 
-    void translateSourceText();
-    void showTranslation(const QString &result);
-    void showCutNotice(int translated, int total);
+    void translateSourceText(bool greetingRun = false);
+    void showTranslation(const QString &result, TranslationRun::Origin origin);
     void translateCapturedSelection(const QString &text);
 
     void retranslateFromTable();
@@ -89,14 +89,17 @@ private:
     // The welcome text last put into the source box, so that a reconnection
     // can tell it from text the user typed.
     QString lastWelcomeText;
+    // The run under way translates the welcome text.
+    bool greeting = false;
 
     ServerSession *session;
     WebTranslator *webPage;
     TranslationRun *run;
     QuickTranslateHotkey *hotkey;
     SystemTray *tray;
-    WaitingSpinnerWidget *spinner;
     FlagButtons *flags;
+    OfflineMarks *marks;
+    RunIndicator *indicator;
 };
 
 #endif

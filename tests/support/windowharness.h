@@ -46,9 +46,11 @@ public:
     // Closes the window before the servers, and removes the data directory.
     void stop();
 
-    // How long windows opened later wait for the page and the server.
+    // How long windows opened later wait for the page and the server, and
+    // how often they ask a page that stopped answering again.
     int pageTimeoutMs = 15000;
     int serverTimeoutMs = 75000;
+    int pageProbeMs = 30000;
 
     PageServer *page() const { return pageServer.get(); }
     PeerServer *peer() const { return peerServer.get(); }

@@ -1,0 +1,57 @@
+#include "net/serverstarter.h"
+
+#include "net/serversession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHostAddress>
+#include <QProcess>
+#include <QStandardPaths>
+
+ServerStarter::ServerStarter(ServerSession *serverSession, QObject *parent)
+    : QObject(parent), session(serverSession)
+{
+    redialTimer.setInterval(redialIntervalMs);
+    connect(&redialTimer, &QTimer::timeout, this, [this] {
+        if (session->isLinked() || --redialsLeft < 0)
+            redialTimer.stop();
+        else
+            session->dialIfDown();
+    });
+    connect(session, &ServerSession::dialRefused, this, &ServerStarter::dialRefused);
+}
+
+QString ServerStarter::program()
+{
+    const QString name = QStringLiteral("quillora-server");
+    const QString beside =
+        QStandardPaths::findExecutable(name, {QCoreApplication::applicationDirPath()});
+    return beside.isEmpty() ? QStandardPaths::findExecutable(name) : beside;
+}
+
+void ServerStarter::dialRefused()
+{
+    if (tried)
+        return;
+    tried = true;
+    const QString host = session->host();
+    if (host != QLatin1String("localhost") && !QHostAddress(host).isLoopback())
+        return;
+    const QString path = program();
+    if (path.isEmpty())
+        return;
+    // Its messages would only end up in whatever this client's output goes to.
+    QProcess server;
+    server.setProgram(path);
+    server.setArguments({QStringLiteral("--port"), QString::number(session->port())});
+    server.setWorkingDirectory(QDir::homePath());
+    server.setStandardInputFile(QProcess::nullDevice());
+    server.setStandardOutputFile(QProcess::nullDevice());
+    server.setStandardErrorFile(QProcess::nullDevice());
+    if (!server.startDetached(&startedPid)) {
+        startedPid = 0;
+        return;
+    }
+    redialsLeft = redialAttempts;
+    redialTimer.start();
+}
