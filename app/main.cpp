@@ -15,10 +15,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
 
     SingleInstance instance;
-    if (!instance.acquire()) {
-        instance.askRunningCopyToShow();
+    if (!instance.acquire())
         return 0;
-    }
 
     const QString localeName = QGuiApplication::inputMethod()->locale().name();
     MainWindow window(localeName);
