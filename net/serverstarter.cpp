@@ -48,10 +48,8 @@ void ServerStarter::dialRefused()
     server.setStandardInputFile(QProcess::nullDevice());
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());
-    if (!server.startDetached(&startedPid)) {
-        startedPid = 0;
+    if (!server.startDetached())
         return;
-    }
     redialsLeft = redialAttempts;
     redialTimer.start();
 }

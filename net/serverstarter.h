@@ -28,14 +28,12 @@ public:
 
     // The program to start; empty when none is installed.
     static QString program();
-    bool hasStarted() const { return startedPid != 0; }
 
 private:
     void dialRefused();
 
     ServerSession *session;
     bool tried = false;
-    qint64 startedPid = 0;
     int redialsLeft = 0;
     QTimer redialTimer;
 };

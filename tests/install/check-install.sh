@@ -74,10 +74,8 @@ pids+=($!)
 server_pid() {
     local exe
     for exe in /proc/[0-9]*/exe; do
-        if [ "$(readlink "$exe" 2>/dev/null)" = "$root/usr/bin/quillora-server" ]; then
-            basename "$(dirname "$exe")"
-            return 0
-        fi
+        [ "$(readlink "$exe" 2>/dev/null)" != "$root/usr/bin/quillora-server" ] ||
+            { basename "$(dirname "$exe")" && return 0; }
     done
     return 1
 }
