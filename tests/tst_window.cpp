@@ -395,8 +395,8 @@ void TestWindow::pageOutage()
     QCOMPARE(harness.peer()->receivedTexts().mid(4),
              (QStringList{"auto~de~eins", "auto~de~eins EXTRA"}));
     QCOMPARE(harness.page()->requestedTexts().filter("eins"), QStringList{"eins"});
-    QVERIFY(deliver({}));
-    QCOMPARE(status(), QStringLiteral("Translated offline: German"));
+    QVERIFY(deliver({"Detected language=fr"}));
+    QCOMPARE(status(), QString::fromUtf8("Translated offline: French \u2192 German"));
     harness.page()->setDefaultResponse(PageServer::Response::page("<p class=result-container>da"));
     QTRY_VERIFY(!harness.window()->findChild<PageHealth *>()->isDown());
     QVERIFY(translateWith("translate"));
