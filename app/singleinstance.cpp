@@ -2,6 +2,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <QSharedMemory>
@@ -24,6 +25,9 @@ const char *const SingleInstance::defaultKey = "Zerizoriva-Dezizi";
 namespace {
 
 constexpr int connectTimeoutMs = 2000;
+// What a start that wants the selection translated says before it leaves;
+// a start that says nothing wants the window.
+const QByteArray quickTranslateMessage = QByteArrayLiteral("quick-translate");
 
 enum class Claim
 {
@@ -179,9 +183,15 @@ void SingleInstance::listen()
 void SingleInstance::acceptStarts()
 {
     while (QLocalSocket *start = channel->nextPendingConnection()) {
-        start->close();
-        start->deleteLater();
-        emit showRequested();
+        // A start has said all it has to say once it has left.
+        connect(start, &QLocalSocket::disconnected, this, [this, start] {
+            start->deleteLater();
+            if (start->readAll() == quickTranslateMessage)
+                emit quickTranslateRequested();
+            else
+                emit showRequested();
+        });
+        QTimer::singleShot(connectTimeoutMs, start, &QLocalSocket::abort);
     }
 }
 
@@ -195,4 +205,18 @@ bool SingleInstance::askRunningCopyToShow() const
         return false;
     socket.disconnectFromServer();
     return true;
+}
+
+bool SingleInstance::askRunningCopyToQuickTranslate() const
+{
+    if (channelName.isEmpty())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(channelName);
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return false;
+    socket.write(quickTranslateMessage);
+    const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
+    socket.disconnectFromServer();
+    return sent;
 }

@@ -26,9 +26,15 @@ public:
     // asked to show its window.
     bool acquire();
 
+    // Asks the copy that holds the token to translate the selection; false
+    // when no copy answers.
+    bool askRunningCopyToQuickTranslate() const;
+
 signals:
     // A later start wants the window brought forward.
     void showRequested();
+    // A later start asks for the selection to be translated.
+    void quickTranslateRequested();
 
 private:
     struct Token;

@@ -1,10 +1,15 @@
 #include "mainwindow/mainwindow.h"
 
 #include "mainwindow/flagbuttons.h"
+#include "mainwindow/historysearch.h"
+#include "mainwindow/languageselection.h"
+#include "mainwindow/languageswap.h"
 #include "mainwindow/offlinemarks.h"
 #include "mainwindow/quicktranslatehotkey.h"
-#include "mainwindow/runindicator.h"
+#include "mainwindow/resultcopier.h"
+#include "mainwindow/rundisplay.h"
 #include "mainwindow/systemtray.h"
+#include "mainwindow/windowplacement.h"
 #include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
 #include "net/serverstarter.h"
@@ -18,11 +23,14 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
 
 constexpr int firstFocusDelayMs = 500;
+const QString historyFile = QStringLiteral("history.json");
+const QString placementFile = QStringLiteral("window.dat");
 
 } // namespace
 
@@ -31,7 +39,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      tray(nullptr), flags(nullptr)
+      selection(nullptr), tray(nullptr), flags(nullptr), swap(nullptr), historySearch(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
@@ -41,18 +49,16 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     if (endpoints.startServer)
         new ServerStarter(session, this);
     dataFiles.loadDisplayTable(&displayTexts);
+    selection = new LanguageSelection(ui->comboBoxFrom, ui->comboBoxTo, catalogue, dataFiles);
     // Before the link-up handler, so that the server hears of the pair before
     // the welcome text.
     marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
-    indicator =
-        new RunIndicator(this, ui->comboBoxFrom, ui->comboBoxTo, catalogue, displayTexts, session);
 
-    flags = new FlagButtons({ui->pushButton_English, ui->pushButton_Chinese, ui->pushButton_Czech,
-                             ui->pushButton_French, ui->pushButton_German, ui->pushButton_Italian,
-                             ui->pushButton_Japanese, ui->pushButton_Polish, ui->pushButton_Russian,
-                             ui->pushButton_Slovak, ui->pushButton_Spanish},
-                            this);
+    flags = new FlagButtons(this, catalogue.displayLanguageNames());
     connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
+
+    display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
+                             catalogue, displayTexts, run, marks);
 
     auto *helpMenu = new QMenu(this);
     QAction *helpAction = helpMenu->addAction(QString());
@@ -63,7 +69,19 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     setWindowIcon(icon);
     tray = new SystemTray(this, icon);
 
-    loadLanguageCatalogue(localeName);
+    displayLanguageIndex = selection->restore(localeName, flags);
+    history.load(dataFiles.path(historyFile));
+    WindowPlacement::restore(this, dataFiles.path(placementFile));
+    swap = new LanguageSwap({ui->pushButton_swap, ui->comboBoxFrom, ui->comboBoxTo,
+                             ui->plainTextEdit_source, ui->plainTextEdit_translate,
+                             ui->label_detected},
+                            catalogue, displayTexts, this);
+    connect(swap, &LanguageSwap::swapped, this, &MainWindow::saveLanguageSelection);
+    connect(run, &TranslationRun::languageDetected, swap, &LanguageSwap::setDetectedLanguage);
+    new ResultCopier(ui->pushButton_copy, ui->plainTextEdit_translate, statusBar(), displayTexts,
+                     this);
+    historySearch = new HistorySearch(ui->lineEdit_history, history, this);
+    connect(historySearch, &HistorySearch::chosen, this, &MainWindow::replayHistoryEntry);
     retranslateFromTable();
 
     connect(session, &ServerSession::linkChanged, this, &MainWindow::setStatus);
@@ -72,7 +90,6 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
             [this](int limit) { translationLimit = limit; });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
-    connect(run, &TranslationRun::finished, this, &MainWindow::showTranslation);
     connect(hotkey, &QuickTranslateHotkey::selectionCaptured, this,
             &MainWindow::translateCapturedSelection);
     // The keyboard does exactly what the Translate button does, and nothing
@@ -89,6 +106,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
 MainWindow::~MainWindow()
 {
+    WindowPlacement::save(this, dataFiles.path(placementFile));
+    delete selection;
     delete ui;
 }
 
@@ -100,6 +119,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         QCoreApplication::quit();
         return;
     }
+    WindowPlacement::save(this, dataFiles.path(placementFile));
     tray->icon()->setVisible(true);
     hide();
     event->ignore();
@@ -118,6 +138,11 @@ void MainWindow::bringForward()
     activateWindow();
 }
 
+void MainWindow::quickTranslate()
+{
+    hotkey->captureSelection();
+}
+
 void MainWindow::firstHide()
 {
     ui->plainTextEdit_source->setFocus(Qt::OtherFocusReason);
@@ -125,30 +150,9 @@ void MainWindow::firstHide()
 
 // Languages and the stored selection
 
-void MainWindow::loadLanguageCatalogue(const QString &localeName)
-{
-    ui->comboBoxFrom->addItems(catalogue.sourceLanguageNames());
-    ui->comboBoxTo->addItems(catalogue.targetLanguageNames());
-    ui->comboBoxTo->setCurrentIndex(catalogue.defaultTargetIndex(localeName));
-
-    LanguageCatalogue::Selection stored;
-    const bool restored = dataFiles.readSelection(&stored);
-    if (restored && stored.displayLanguage >= 1 &&
-        stored.displayLanguage < catalogue.displayLanguageNames().size())
-        displayLanguageIndex = stored.displayLanguage;
-    flags->choose(displayLanguageIndex);
-    if (!restored || (stored.source == 0 && stored.target == 0))
-        return;
-    if (stored.source >= 0 && stored.source < ui->comboBoxFrom->count())
-        ui->comboBoxFrom->setCurrentIndex(stored.source);
-    if (stored.target >= 0 && stored.target < ui->comboBoxTo->count())
-        ui->comboBoxTo->setCurrentIndex(stored.target);
-}
-
 void MainWindow::saveLanguageSelection()
 {
-    dataFiles.writeSelection(
-        {displayLanguageIndex, ui->comboBoxFrom->currentIndex(), ui->comboBoxTo->currentIndex()});
+    selection->save(displayLanguageIndex);
 }
 
 void MainWindow::on_comboBoxFrom_activated(int)
@@ -179,29 +183,21 @@ void MainWindow::on_pushButton_clear_clicked()
     ui->plainTextEdit_translate->clear();
 }
 
-void MainWindow::translateSourceText(bool greetingRun)
+void MainWindow::translateSourceText()
 {
-    greeting = greetingRun;
     const QString source = ui->plainTextEdit_source->toPlainText();
     const QString text = TextPieces::cutToLimit(source, translationLimit);
-    indicator->started(text.size(), source.size());
-    history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
-                              ui->comboBoxTo->currentIndex(), displayLanguageIndex);
+    display->started(text.size(), source.size(), source == lastWelcomeText);
+    // The welcome text is always at hand through Help.
+    if (text != lastWelcomeText &&
+        history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
+                                  ui->comboBoxTo->currentIndex(), displayLanguageIndex)) {
+        history.save(dataFiles.path(historyFile));
+        historySearch->refresh();
+    }
+    swap->setDetectedLanguage(QString());
     run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
                 catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
-}
-
-void MainWindow::showTranslation(const QString &result, TranslationRun::Origin origin)
-{
-    // The server's answer for a pair it said it cannot translate is a notice.
-    if (origin == TranslationRun::Origin::Server &&
-        !marks->mayTranslateOffline(run->request().source, run->request().target))
-        origin = TranslationRun::Origin::Nowhere;
-    // A greeting is better shown as it is than as a failure.
-    const bool untranslated = greeting && origin == TranslationRun::Origin::Nowhere;
-    ui->plainTextEdit_translate->setPlainText(untranslated ? lastWelcomeText : result);
-    indicator->finished(origin);
-    greeting = false;
 }
 
 void MainWindow::translateCapturedSelection(const QString &text)
@@ -236,6 +232,7 @@ void MainWindow::setStatus(bool newStatus)
 void MainWindow::retranslateFromTable()
 {
     WindowTexts::apply(this, displayTexts, catalogue);
+    swap->relabel();
     marks->retranslate(displayTexts);
     tray->retranslate(displayTexts, windowTitle());
 }
@@ -267,7 +264,7 @@ void MainWindow::HelpAction()
 {
     lastWelcomeText = displayTexts.welcomeText();
     ui->plainTextEdit_source->setPlainText(lastWelcomeText);
-    translateSourceText(true);
+    translateSourceText();
 }
 
 // History
@@ -289,6 +286,9 @@ void MainWindow::replayHistoryEntry(int position)
     ui->comboBoxFrom->setCurrentIndex(history.from(position));
     ui->comboBoxTo->setCurrentIndex(history.to(position));
     const int displayLanguage = history.displayLanguage(position);
+    // The interface follows the entry, and so does the flag that counts as
+    // the current one.
+    displayLanguageIndex = displayLanguage;
     announceDisplayLanguage(displayLanguage);
     flags->choose(displayLanguage);
     ui->plainTextEdit_source->setPlainText(history.text(position));

@@ -13,10 +13,13 @@
 
 class QAction;
 class FlagButtons;
+class HistorySearch;
+class LanguageSelection;
+class LanguageSwap;
 class OfflineMarks;
 class QuickTranslateHotkey;
+class RunDisplay;
 class ServerSession;
-class RunIndicator;
 class SystemTray;
 class WebTranslator;
 
@@ -38,6 +41,8 @@ public:
 
     // Shows the window in its normal state in front of the others.
     void bringForward();
+    // Translates what is selected on the desktop, as the double tap does.
+    void quickTranslate();
 
     // Read-only views for tests.
     const TranslationHistory &translationHistory() const { return history; }
@@ -45,6 +50,7 @@ public:
     int currentDisplayLanguage() const { return displayLanguageIndex; }
     SystemTray *systemTray() const { return tray; }
     QuickTranslateHotkey *quickTranslateHotkey() const { return hotkey; }
+    LanguageSwap *languageSwap() const { return swap; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -65,11 +71,9 @@ private slots:
     void HelpAction();
 
 private:
-    void loadLanguageCatalogue(const QString &localeName);
     void saveLanguageSelection();
 
-    void translateSourceText(bool greetingRun = false);
-    void showTranslation(const QString &result, TranslationRun::Origin origin);
+    void translateSourceText();
     void translateCapturedSelection(const QString &text);
 
     void retranslateFromTable();
@@ -89,17 +93,18 @@ private:
     // The welcome text last put into the source box, so that a reconnection
     // can tell it from text the user typed.
     QString lastWelcomeText;
-    // The run under way translates the welcome text.
-    bool greeting = false;
 
     ServerSession *session;
     WebTranslator *webPage;
     TranslationRun *run;
     QuickTranslateHotkey *hotkey;
+    LanguageSelection *selection;
     SystemTray *tray;
     FlagButtons *flags;
+    LanguageSwap *swap;
+    HistorySearch *historySearch;
     OfflineMarks *marks;
-    RunIndicator *indicator;
+    RunDisplay *display;
 };
 
 #endif

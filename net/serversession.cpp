@@ -16,9 +16,9 @@ ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     connect(&reconnectTimer, &QTimer::timeout, this, &ServerSession::dialIfDown);
     connect(client, &ClientStuff::hasReadSome, this, &ServerSession::receivedSomething);
     connect(client, &ClientStuff::statusChanged, this, &ServerSession::linkChanged);
-    connect(client, &ClientStuff::socketError, this, [this](QAbstractSocket::SocketError error) {
-        if (error == QAbstractSocket::ConnectionRefusedError)
-            emit dialRefused();
+    connect(client, &ClientStuff::socketError, this, [this] {
+        if (!isLinked())
+            emit dialFailed();
     });
 }
 
@@ -35,7 +35,7 @@ bool ServerSession::isLinked() const
 
 void ServerSession::dialIfDown()
 {
-    // A dial under way gets its own time-out; a second one would only be refused.
+    // A dial under way gets its own time-out; a second one would only fail.
     if (!client->getStatus() && client->tcpSocket->state() == QAbstractSocket::UnconnectedState)
         client->connect2host(serverHost, serverPort);
 }

@@ -40,8 +40,8 @@ public:
 
 signals:
     void linkChanged(bool up);
-    // A dial found nothing listening at the server's address.
-    void dialRefused();
+    // A dial that found no server: refused, unreachable or unresolved.
+    void dialFailed();
     void displayTableArrived(const QString &table);
     // Zero or an unreadable number stands for the default limit.
     void limitArrived(int limit);

@@ -18,7 +18,7 @@ ServerStarter::ServerStarter(ServerSession *serverSession, QObject *parent)
         else
             session->dialIfDown();
     });
-    connect(session, &ServerSession::dialRefused, this, &ServerStarter::dialRefused);
+    connect(session, &ServerSession::dialFailed, this, &ServerStarter::dialFailed);
 }
 
 QString ServerStarter::program()
@@ -29,7 +29,7 @@ QString ServerStarter::program()
     return beside.isEmpty() ? QStandardPaths::findExecutable(name) : beside;
 }
 
-void ServerStarter::dialRefused()
+void ServerStarter::dialFailed()
 {
     if (tried)
         return;

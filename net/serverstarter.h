@@ -30,7 +30,7 @@ public:
     static QString program();
 
 private:
-    void dialRefused();
+    void dialFailed();
 
     ServerSession *session;
     bool tried = false;

@@ -49,6 +49,9 @@ signals:
     // could translate; a notice of the link that arrives between runs comes
     // from Nowhere too.
     void finished(const QString &result, TranslationRun::Origin origin);
+    // The language the server found for this run's text, sent with "auto"
+    // as its source; comes just before the server's result.
+    void languageDetected(const QString &code);
 
 private:
     enum class Stage
