@@ -65,6 +65,7 @@ std::unique_ptr<MainWindow> openWindow(const PageServer &page, const ServerProce
     endpoints.serverPort = QString::number(server.port());
     endpoints.webTimeoutMs = pageTimeoutMs;
     endpoints.startServer = false;
+    endpoints.speechEngine = QStringLiteral("none");
     return std::make_unique<MainWindow>(QStringLiteral("en_US"), nullptr, endpoints);
 }
 

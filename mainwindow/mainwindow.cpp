@@ -1,9 +1,11 @@
 #include "mainwindow/mainwindow.h"
 
+#include "dictionary/dictionarypanel.h"
 #include "mainwindow/flagbuttons.h"
 #include "mainwindow/historysearch.h"
 #include "mainwindow/languageselection.h"
 #include "mainwindow/languageswap.h"
+#include "mainwindow/listenbuttons.h"
 #include "mainwindow/offlinemarks.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/resultcopier.h"
@@ -27,11 +29,9 @@
 #include <QTimer>
 
 namespace {
-
 constexpr int firstFocusDelayMs = 500;
 const QString historyFile = QStringLiteral("history.json");
 const QString placementFile = QStringLiteral("window.dat");
-
 } // namespace
 
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
@@ -50,8 +50,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
         new ServerStarter(session, this);
     dataFiles.loadDisplayTable(&displayTexts);
     selection = new LanguageSelection(ui->comboBoxFrom, ui->comboBoxTo, catalogue, dataFiles);
-    // Before the link-up handler, so that the server hears of the pair before
-    // the welcome text.
+    // Before the link-up handler: the server hears of the pair before the welcome text.
     marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
 
     flags = new FlagButtons(this, catalogue.displayLanguageNames());
@@ -59,6 +58,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
     display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
                              catalogue, displayTexts, run, marks);
+    new DictionaryPanel(endpoints, run, ui->gridLayout);
+    new ListenButtons(ui, catalogue, displayTexts, endpoints.speechEngine, session, this);
 
     auto *helpMenu = new QMenu(this);
     QAction *helpAction = helpMenu->addAction(QString());

@@ -25,6 +25,7 @@ TranslationRun::TranslationRun(WebTranslator *webPage, ServerSession *serverSess
 
 void TranslationRun::start(const TranslationRequest &request)
 {
+    emit started(request);
     page->cancel();
     serverDeadline.stop();
     current = request;

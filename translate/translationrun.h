@@ -45,6 +45,8 @@ public:
     PageHealth *pageHealth() const { return health; }
 
 signals:
+    // A run begins: its request goes out, and others may work on it alongside.
+    void started(const TranslationRequest &request);
     // `result` is the failure text when neither the page nor the server
     // could translate; a notice of the link that arrives between runs comes
     // from Nowhere too.

@@ -58,6 +58,9 @@ Endpoints WindowHarness::endpoints() const
     endpoints.serverTimeoutMs = serverTimeoutMs;
     endpoints.pageProbeMs = pageProbeMs;
     endpoints.startServer = false;
+    endpoints.dictionaryHost = QStringLiteral("127.0.0.1");
+    endpoints.dictionaryPort = dictionaryPort;
+    endpoints.speechEngine = speechEngine;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     if (peerServer) {

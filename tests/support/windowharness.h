@@ -51,6 +51,10 @@ public:
     int pageTimeoutMs = 15000;
     int serverTimeoutMs = 75000;
     int pageProbeMs = 30000;
+    // The DICT server of windows opened later; none listens on port 0.
+    quint16 dictionaryPort = 0;
+    // No such speech engine: reaching a real one takes seconds.
+    QString speechEngine = QStringLiteral("none");
 
     PageServer *page() const { return pageServer.get(); }
     PeerServer *peer() const { return peerServer.get(); }
