@@ -40,7 +40,8 @@ void ServerStarter::dialFailed()
     const QString path = program();
     if (path.isEmpty())
         return;
-    // Its messages would only end up in whatever this client's output goes to.
+    // Detached, its messages would only mix into wherever this client's own
+    // output goes; a server started by hand or at login shows them.
     QProcess server;
     server.setProgram(path);
     server.setArguments({QStringLiteral("--port"), QString::number(session->port())});

@@ -7,8 +7,8 @@
 
 class ServerSession;
 
-// Starts the companion server for the user when nothing listens at its
-// address, so that a freshly installed client translates offline before the
+// Starts the companion server for the user when a dial finds none at its
+// address (refused, unreachable), so that a freshly installed client translates offline before the
 // next login would have started the server: the quillora-server beside the
 // client, or else the one on the search path, detached, so that it outlives
 // this client and serves the next ones too. At most once per run, and only

@@ -36,8 +36,8 @@ void TranslationRun::start(const TranslationRequest &request)
         fetchNextPiece();
         return;
     }
-    // Nothing can translate now; the page may be back, and the next text
-    // should find out without waiting for it.
+    // With no server either, this run fails at once; the page may be back by
+    // now, so it is asked at once rather than at the next probe.
     if (!session->isLinked())
         health->probeNow();
     handToServer();

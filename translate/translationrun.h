@@ -14,11 +14,10 @@ class WebTranslator;
 
 // One translation at a time: the text goes to the web page piece by piece,
 // and when the page fails, or is known to be down, whole to the companion
-// server. Whichever way the
-// result comes, and also when neither way works, it arrives through
-// finished(). Starting a new run drops the one under way; an answer the
-// server still owes a dropped run is recognised by its place in the queue
-// and thrown away.
+// server. Whichever way the result comes, and also when neither way works,
+// it arrives through finished(). Starting a new run drops the one under
+// way; an answer the server still owes a dropped run is recognised by its
+// place in the queue and thrown away.
 class TranslationRun : public QObject
 {
     Q_OBJECT
