@@ -8,13 +8,13 @@
 class ServerSession;
 
 // Starts the companion server for the user when a dial finds none at its
-// address (refused, unreachable), so that a freshly installed client translates offline before the
-// next login would have started the server: the quillora-server beside the
-// client, or else the one on the search path, detached, so that it outlives
-// this client and serves the next ones too. At most once per run, and only
-// for an address on this machine. A server that finds its port taken by
-// another quillora-server steps aside by itself, so a race with the login's
-// own start never leaves two.
+// address (refused, unreachable), so that a freshly installed client
+// translates offline before the next login would have started the server:
+// the quillora-server beside the client, or else the one on the search path,
+// detached, so that it outlives this client and serves the next ones too. At
+// most once per run, and only for an address on this machine. A server that
+// finds its port taken by another quillora-server steps aside by itself, so
+// a race with the login's own start never leaves two.
 class ServerStarter : public QObject
 {
     Q_OBJECT
