@@ -72,8 +72,9 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("NAME"));
     const QCommandLineOption listPairsOption(
         QStringLiteral("list-pairs"),
-        QStringLiteral("Print every source -> target the apertium back end can reach, with "
-                       "the modes it goes through, and exit."));
+        QStringLiteral("Try every installed Apertium mode, print every source -> target the "
+                       "apertium back end can reach, with the modes it goes through (those "
+                       "that failed marked broken), and exit."));
     const QCommandLineOption outputCapOption(
         QStringLiteral("output-cap"),
         QStringLiteral("Bytes of unread answers per client past which the server stops reading "
@@ -93,6 +94,14 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error)
          "Seconds one pipeline request may take before the pipeline is replaced and the client "
          "told that the offline translation failed",
          &pipelineLimits.timeoutMs, 1000},
+        {"probe-timeout",
+         "Seconds a new pipeline has for its first, short translation before its language "
+         "pair is taken for broken and left out until the language data changes",
+         &pipelineLimits.probeMs, 1000},
+        {"rescan-delay",
+         "Seconds the Apertium modes must stay unchanged before installed and removed pairs "
+         "are taken up",
+         &rescanDelayMs, 1000},
         {"max-connections", "Most client connections at once; more are closed at once",
          &connectionLimits.maxConnections, 1},
         {"max-waiting",
