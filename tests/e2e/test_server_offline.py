@@ -141,7 +141,8 @@ def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypa
     """Stages that die, hang, or answer their first input and hang on the next."""
     add_modes(tmp_path, eng_spa="eng-spa", spa_eng="spa-eng", fr_es="fr-es", fra_eng="exit 1",
               eng_deu="exec cat >/dev/null",
-              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; exec cat >/dev/null")
+              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; exec cat >/dev/null",
+              eng_ita="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; read -r -d '' x; printf '\\0'")
     monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
     listed = subprocess.run([SERVER_BIN, "--list-pairs", "--probe-timeout", "1"],
                             capture_output=True, text=True, timeout=60).stdout
@@ -150,13 +151,14 @@ def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypa
     with Server("--backend", "apertium", "--probe-timeout", "1", "--request-timeout", "1") as running:
         link = running.link()
         link.sock.settimeout(15)
-        assert link.ask("Offline targets for=en") == "Offline targets=en~ca,de,es"
+        assert link.ask("Offline targets for=en") == "Offline targets=en~ca,de,it,es"
         link.send("en~de~Hello.")
-        assert [link.receive(), link.receive()] == ["Offline targets=en~ca,es", FAILED]
+        assert [link.receive(), link.receive()] == ["Offline targets=en~ca,it,es", FAILED]
         assert wait_until(lambda: not running.descendants())
         assert link.ask("en~de~Hello again.") == FAILED
         assert link.ask("fr~en~Le chat est noir.") == "The cat is black."
-        assert link.ask("en~ca~Hello.") == FAILED
+        assert link.ask("en~ca~Hello.") == FAILED  # a hang past the request time-out
+        assert link.ask("en~it~Hello.") == FAILED  # an empty answer, as after a stage died
         assert sum("failed its first translation" in line for line in running.messages) == 2
 
 
