@@ -36,6 +36,8 @@ public:
 
 signals:
     void linkChanged(bool up);
+    // A dial that found no server: refused, unreachable or unresolved.
+    void dialFailed();
     void displayTableArrived(const QString &table);
     // Zero or an unreadable number stands for the default limit.
     void limitArrived(int limit);

@@ -100,6 +100,7 @@ ServerInstance::Start ServerInstance::start(QString *error)
     raiseDescriptorLimit();
     server = std::make_unique<CompanionServer>(tables, backend.get(), options.translationLimit,
                                                options.connectionLimits, &log);
+    server->setLanguageDetector(&detector);
     for (const QHostAddress &address : options.addresses) {
         QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
         if (server->listen(address, options.port, error, &code))

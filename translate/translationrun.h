@@ -43,6 +43,9 @@ signals:
     // `result` is the failure text when neither the page nor the server
     // could translate.
     void finished(const QString &result, TranslationRun::Origin origin);
+    // The language the server found for this run's text, sent with "auto"
+    // as its source; comes just before the server's result.
+    void languageDetected(const QString &code);
 
 private:
     enum class Stage

@@ -5,6 +5,7 @@
 #include "protocol/translationrequest.h"
 #include "server/connections/clientconnection.h"
 #include "server/messagelog.h"
+#include "server/offline/languagedetector.h"
 #include "server/offline/translatorbackend.h"
 #include "server/tables/displaytables.h"
 
@@ -175,15 +176,22 @@ void CompanionServer::translateNext(ClientConnection *client)
     if (state == clients.end() || state->translating || state->pending.isEmpty())
         return;
     state->translating = true;
-    const TranslationRequest request = state->pending.dequeue();
+    TranslationRequest request = state->pending.dequeue();
+    const QString detected = request.source == QLatin1String("auto") && detector
+                                 ? detector->detect(request.text)
+                                 : QString();
+    if (!detected.isEmpty())
+        request.source = detected;
     // One translation at a time per client keeps its answers in the order of
     // its requests and its share of child processes at one.
     backend->translate(request.source, request.target, request.text, client,
-                       [this, client](const QString &answer) {
+                       [this, client, detected](const QString &answer) {
                            auto current = clients.find(client);
                            if (current == clients.end())
                                return;
                            current->translating = false;
+                           if (!detected.isEmpty())
+                               client->send(ServerAnswer::detectedLanguageMessage(detected));
                            client->send(ServerAnswer::resultMessage(answer));
                            translateNext(client);
                        });

@@ -12,6 +12,7 @@
 
 class ClientConnection;
 class DisplayTables;
+class LanguageDetector;
 class MessageLog;
 class QTcpServer;
 class TranslatorBackend;
@@ -47,6 +48,13 @@ public:
     // "address:port" of every listening socket.
     QStringList listeningOn() const;
 
+    // Resolves the source "auto" before the back end sees a request, and
+    // tells the client what it found just before the translation.
+    void setLanguageDetector(const LanguageDetector *languageDetector)
+    {
+        detector = languageDetector;
+    }
+
 private:
     struct ClientState
     {
@@ -70,6 +78,7 @@ private:
     const int translationLimit;
     const Limits limits;
     MessageLog *log;
+    const LanguageDetector *detector = nullptr;
     const qintptr ceiling;
     QList<QTcpServer *> servers;
     QHash<ClientConnection *, ClientState> clients;
