@@ -1,10 +1,12 @@
 #include "mainwindow/mainwindow.h"
 
+#include "dictionary/dictionarypanel.h"
 #include "mainwindow/cutnotice.h"
 #include "mainwindow/flagbuttons.h"
 #include "mainwindow/historysearch.h"
 #include "mainwindow/languageselection.h"
 #include "mainwindow/languageswap.h"
+#include "mainwindow/listenbuttons.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/resultcopier.h"
 #include "mainwindow/systemtray.h"
@@ -26,11 +28,9 @@
 #include <QTimer>
 
 namespace {
-
 constexpr int firstFocusDelayMs = 500;
 const QString historyFile = QStringLiteral("history.json");
 const QString placementFile = QStringLiteral("window.dat");
-
 } // namespace
 
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
@@ -52,6 +52,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
 
     spinner = TranslationSpinner::create(this);
+    new DictionaryPanel(endpoints, run, ui->gridLayout);
+    new ListenButtons(ui, catalogue, displayTexts, endpoints.speechEngine, session, this);
 
     auto *helpMenu = new QMenu(this);
     QAction *helpAction = helpMenu->addAction(QString());

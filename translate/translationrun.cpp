@@ -24,6 +24,7 @@ TranslationRun::TranslationRun(WebTranslator *webPage, ServerSession *serverSess
 
 void TranslationRun::start(const TranslationRequest &request)
 {
+    emit started(request);
     page->cancel();
     serverDeadline.stop();
     current = request;

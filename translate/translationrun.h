@@ -40,6 +40,8 @@ public:
     void setServerTimeout(int milliseconds) { serverDeadline.setInterval(milliseconds); }
 
 signals:
+    // A run begins: its request goes out, and others may work on it alongside.
+    void started(const TranslationRequest &request);
     // `result` is the failure text when neither the page nor the server
     // could translate.
     void finished(const QString &result, TranslationRun::Origin origin);
