@@ -1,24 +1,25 @@
 #include "mainwindow/mainwindow.h"
 
 #include "dictionary/dictionarypanel.h"
-#include "mainwindow/cutnotice.h"
-#include "mainwindow/flagbuttons.h"
+#include "mainwindow/displaylanguage.h"
 #include "mainwindow/historysearch.h"
 #include "mainwindow/languageselection.h"
 #include "mainwindow/languageswap.h"
 #include "mainwindow/listenbuttons.h"
+#include "mainwindow/offlinemarks.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/resultcopier.h"
+#include "mainwindow/rundisplay.h"
 #include "mainwindow/systemtray.h"
-#include "mainwindow/translationspinner.h"
 #include "mainwindow/windowplacement.h"
 #include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
+#include "net/serverstarter.h"
 #include "protocol/serveranswer.h"
+#include "translate/pagehealth.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
-#include "widgets/waitingspinnerwidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -38,20 +39,25 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      selection(nullptr), tray(nullptr), spinner(nullptr), flags(nullptr), swap(nullptr),
-      historySearch(nullptr)
+      selection(nullptr), tray(nullptr), language(nullptr), swap(nullptr), historySearch(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     run->setServerTimeout(endpoints.serverTimeoutMs);
+    run->pageHealth()->setProbeInterval(endpoints.pageProbeMs);
+    if (endpoints.startServer)
+        new ServerStarter(session, this);
     dataFiles.loadDisplayTable(&displayTexts);
     selection = new LanguageSelection(ui->comboBoxFrom, ui->comboBoxTo, catalogue, dataFiles);
+    // Before the link-up handler: the server hears of the pair before the welcome text.
+    marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
 
-    flags = new FlagButtons(this, catalogue.displayLanguageNames());
-    connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
+    language = new DisplayLanguage(this, ui->comboBoxTo, session, catalogue);
+    connect(language, &DisplayLanguage::chosen, this, &MainWindow::saveLanguageSelection);
 
-    spinner = TranslationSpinner::create(this);
+    display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
+                             catalogue, displayTexts, run, marks);
     new DictionaryPanel(endpoints, run, ui->gridLayout);
     new ListenButtons(ui, catalogue, displayTexts, endpoints.speechEngine, session, this);
 
@@ -64,7 +70,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     setWindowIcon(icon);
     tray = new SystemTray(this, icon);
 
-    displayLanguageIndex = selection->restore(localeName, flags);
+    language->show(selection->restore(localeName));
     history.load(dataFiles.path(historyFile));
     WindowPlacement::restore(this, dataFiles.path(placementFile));
     swap = new LanguageSwap({ui->pushButton_swap, ui->comboBoxFrom, ui->comboBoxTo,
@@ -85,7 +91,6 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
             [this](int limit) { translationLimit = limit; });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
-    connect(run, &TranslationRun::finished, this, &MainWindow::showTranslation);
     connect(hotkey, &QuickTranslateHotkey::selectionCaptured, this,
             &MainWindow::translateCapturedSelection);
     // The keyboard does exactly what the Translate button does, and nothing
@@ -134,6 +139,11 @@ void MainWindow::bringForward()
     activateWindow();
 }
 
+int MainWindow::currentDisplayLanguage() const
+{
+    return language->index();
+}
+
 void MainWindow::quickTranslate()
 {
     hotkey->captureSelection();
@@ -148,7 +158,7 @@ void MainWindow::firstHide()
 
 void MainWindow::saveLanguageSelection()
 {
-    selection->save(displayLanguageIndex);
+    selection->save(language->index());
 }
 
 void MainWindow::on_comboBoxFrom_activated(int)
@@ -183,24 +193,17 @@ void MainWindow::translateSourceText()
 {
     const QString source = ui->plainTextEdit_source->toPlainText();
     const QString text = TextPieces::cutToLimit(source, translationLimit);
-    CutNotice::show(statusBar(), displayTexts, text.size(), source.size());
+    display->started(text.size(), source.size(), source == lastWelcomeText);
     // The welcome text is always at hand through Help.
     if (text != lastWelcomeText &&
         history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
-                                  ui->comboBoxTo->currentIndex(), displayLanguageIndex)) {
+                                  ui->comboBoxTo->currentIndex(), language->index())) {
         history.save(dataFiles.path(historyFile));
         historySearch->refresh();
     }
     swap->setDetectedLanguage(QString());
-    spinner->start();
     run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
                 catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
-}
-
-void MainWindow::showTranslation(const QString &result)
-{
-    ui->plainTextEdit_translate->setPlainText(result);
-    spinner->stop();
 }
 
 void MainWindow::translateCapturedSelection(const QString &text)
@@ -220,8 +223,7 @@ void MainWindow::setStatus(bool newStatus)
         return;
     ui->pushButton_translate->setEnabled(true);
     saveLanguageSelection();
-    announceDisplayLanguage(displayLanguageIndex);
-    flags->choose(displayLanguageIndex);
+    language->announce();
     session->requestLimit();
 
     // A link that comes back must not throw away what the user has typed.
@@ -236,6 +238,7 @@ void MainWindow::retranslateFromTable()
 {
     WindowTexts::apply(this, displayTexts, catalogue);
     swap->relabel();
+    marks->retranslate(displayTexts);
     tray->retranslate(displayTexts, windowTitle());
 }
 
@@ -243,23 +246,6 @@ void MainWindow::takeDisplayTable(const QString &table)
 {
     dataFiles.storeDisplayTable(table, &displayTexts);
     retranslateFromTable();
-}
-
-void MainWindow::announceDisplayLanguage(int index)
-{
-    session->announceDisplayLanguage(catalogue.displayLanguageNames().value(index));
-}
-
-void MainWindow::flagClicked(int index)
-{
-    // The flag of the current language, clicked again, makes that language
-    // the target.
-    if (index == displayLanguageIndex)
-        ui->comboBoxTo->setCurrentIndex(LanguageCatalogue::targetIndexOfDisplayLanguage(index));
-    displayLanguageIndex = index;
-    saveLanguageSelection();
-    announceDisplayLanguage(index);
-    flags->choose(index);
 }
 
 void MainWindow::HelpAction()
@@ -287,12 +273,9 @@ void MainWindow::replayHistoryEntry(int position)
 {
     ui->comboBoxFrom->setCurrentIndex(history.from(position));
     ui->comboBoxTo->setCurrentIndex(history.to(position));
-    const int displayLanguage = history.displayLanguage(position);
     // The interface follows the entry, and so does the flag that counts as
     // the current one.
-    displayLanguageIndex = displayLanguage;
-    announceDisplayLanguage(displayLanguage);
-    flags->choose(displayLanguage);
+    language->follow(history.displayLanguage(position));
     ui->plainTextEdit_source->setPlainText(history.text(position));
     history.setBrowsing(true);
     translateSourceText();

@@ -12,14 +12,15 @@
 #include <QString>
 
 class QAction;
-class FlagButtons;
+class DisplayLanguage;
 class HistorySearch;
 class LanguageSelection;
 class LanguageSwap;
+class OfflineMarks;
 class QuickTranslateHotkey;
+class RunDisplay;
 class ServerSession;
 class SystemTray;
-class WaitingSpinnerWidget;
 class WebTranslator;
 
 namespace Ui {
@@ -46,7 +47,7 @@ public:
     // Read-only views for tests.
     const TranslationHistory &translationHistory() const { return history; }
     int currentTranslationLimit() const { return translationLimit; }
-    int currentDisplayLanguage() const { return displayLanguageIndex; }
+    int currentDisplayLanguage() const;
     SystemTray *systemTray() const { return tray; }
     QuickTranslateHotkey *quickTranslateHotkey() const { return hotkey; }
     LanguageSwap *languageSwap() const { return swap; }
@@ -73,13 +74,10 @@ private:
     void saveLanguageSelection();
 
     void translateSourceText();
-    void showTranslation(const QString &result);
     void translateCapturedSelection(const QString &text);
 
     void retranslateFromTable();
     void takeDisplayTable(const QString &table);
-    void flagClicked(int index);
-    void announceDisplayLanguage(int index);
 
     void replayHistoryEntry(int position);
 
@@ -88,7 +86,6 @@ private:
     LanguageCatalogue catalogue;
     DisplayTextTable displayTexts;
     TranslationHistory history;
-    int displayLanguageIndex = 0;
     int translationLimit;
     // The welcome text last put into the source box, so that a reconnection
     // can tell it from text the user typed.
@@ -100,10 +97,11 @@ private:
     QuickTranslateHotkey *hotkey;
     LanguageSelection *selection;
     SystemTray *tray;
-    WaitingSpinnerWidget *spinner;
-    FlagButtons *flags;
+    DisplayLanguage *language;
     LanguageSwap *swap;
     HistorySearch *historySearch;
+    OfflineMarks *marks;
+    RunDisplay *display;
 };
 
 #endif

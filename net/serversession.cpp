@@ -35,7 +35,8 @@ bool ServerSession::isLinked() const
 
 void ServerSession::dialIfDown()
 {
-    if (!client->getStatus())
+    // A dial under way gets its own time-out; a second one would only fail.
+    if (!client->getStatus() && client->tcpSocket->state() == QAbstractSocket::UnconnectedState)
         client->connect2host(serverHost, serverPort);
 }
 

@@ -50,6 +50,12 @@ CompanionServer::CompanionServer(const DisplayTables &displayTables, TranslatorB
     : QObject(parent), tables(displayTables), backend(translator), translationLimit(limit),
       limits(bounds), log(messageLog), ceiling(descriptorCeiling())
 {
+    connect(backend, &TranslatorBackend::languagesChanged, this, [this] {
+        for (auto state = clients.begin(); state != clients.end(); ++state) {
+            if (!state->targetsSource.isEmpty())
+                sendOfflineTargets(state.key(), state.value());
+        }
+    });
 }
 
 CompanionServer::~CompanionServer()
@@ -132,6 +138,24 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
         client->send(ServerAnswer::limitMessage(translationLimit));
         return;
     }
+    const QString targetsSource = text.mid(ServerVocabulary::offlineTargetsRequest().size());
+    if (text.startsWith(ServerVocabulary::offlineTargetsRequest()) &&
+        TranslationRequest::isLanguageCode(targetsSource)) {
+        ClientState &state = clients[client];
+        state.targetsSource = targetsSource;
+        state.targetsSent.clear();
+        sendOfflineTargets(client, state);
+        return;
+    }
+    // "source~target" reads as a request with an empty text.
+    TranslationRequest pair;
+    if (text.startsWith(ServerVocabulary::prepareRequest()) &&
+        TranslationRequest::parse(text.mid(ServerVocabulary::prepareRequest().size()) +
+                                      ServerVocabulary::requestSeparator(),
+                                  &pair)) {
+        backend->prepare(pair.source, pair.target);
+        return;
+    }
     TranslationRequest request;
     if (TranslationRequest::parse(text, &request)) {
         ClientState &state = clients[client];
@@ -171,6 +195,15 @@ void CompanionServer::translateNext(ClientConnection *client)
                            client->send(ServerAnswer::resultMessage(answer));
                            translateNext(client);
                        });
+}
+
+void CompanionServer::sendOfflineTargets(ClientConnection *client, ClientState &state)
+{
+    const QString answer = ServerAnswer::offlineTargetsMessage(
+        state.targetsSource, backend->offlineTargets(state.targetsSource));
+    if (answer != state.targetsSent)
+        client->send(answer);
+    state.targetsSent = answer;
 }
 
 void CompanionServer::drop(ClientConnection *client, const QString &reason)

@@ -60,11 +60,16 @@ private:
     {
         QQueue<TranslationRequest> pending;
         bool translating = false;
+        // The source of the last offline targets asked for, and the answer
+        // sent, which is sent again when the language data changes it.
+        QString targetsSource;
+        QString targetsSent;
     };
 
     void accept(QTcpServer *server);
     void handleMessage(ClientConnection *client, const QString &text);
     void translateNext(ClientConnection *client);
+    void sendOfflineTargets(ClientConnection *client, ClientState &state);
     void drop(ClientConnection *client, const QString &reason);
     void setAccepting(bool on);
 
