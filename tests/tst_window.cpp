@@ -311,7 +311,7 @@ void TestWindow::restore_data()
     };
     row("en_US", nullptr, 0, 0, 21);
     row("pt_BR", nullptr, 0, 0, 74);
-    row("zh_CN", nullptr, 0, 0, 15); // the later of the two zh-CN rows
+    row("zh_CN", nullptr, 0, 0, 15); // the one locale that keeps its country
     row("zh_TW", nullptr, 0, 0, 20);
     row("nb_NO", nullptr, 0, 0, 20);
     row("C", nullptr, 0, 0, 20);
