@@ -134,8 +134,15 @@ void ApertiumPipeline::readAnswer()
     const int end = pending.indexOf('\0');
     if (end < 0 || !done || stopped)
         return;
-    const QString answer = ApertiumFormat::reformat(pending.left(end));
+    const QByteArray stream = pending.left(end);
     pending.remove(0, end + 1);
+    // Every input ends a sentence, which no stage leaves out: an empty answer
+    // is a stage flushing as its input ended, whatever killed the one before.
+    if (stream.isEmpty()) {
+        stop();
+        return;
+    }
+    const QString answer = ApertiumFormat::reformat(stream);
     requestTimer.stop();
     lastUsed = QDateTime::currentMSecsSinceEpoch();
     idleTimer.start();

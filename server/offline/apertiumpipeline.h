@@ -16,7 +16,9 @@ class GroupProcess;
 // requests in null-flush mode: each input ends with a NUL byte and is
 // answered with one NUL-terminated output. Its stages are separate children
 // in one process group, so the death of any of them is seen at once and one
-// kill ends them all. It serves one request at a time.
+// kill ends them all. It serves one request at a time. Stages flush what they
+// hold when their input ends, so an empty answer is a stage's last words
+// rather than a translation: it stops the pipeline and fails the request.
 class ApertiumPipeline : public QObject
 {
     Q_OBJECT
@@ -38,7 +40,6 @@ public:
     bool isBusy() const { return bool(done); }
     bool isStopped() const { return stopped; }
     qint64 idleSince() const { return lastUsed; }
-
     void run(const QString &text, Done done);
 
     // Kills every process of the pipeline; a request in progress is answered

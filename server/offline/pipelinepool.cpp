@@ -4,8 +4,6 @@
 #include <QProcess>
 #include <QTimer>
 
-#include <memory>
-
 PipelinePool::PipelinePool(const QString &modes, const Limits &bounds, QObject *parent)
     : QObject(parent), modesDirectory(modes), limits(bounds)
 {
@@ -88,12 +86,11 @@ ApertiumPipeline *PipelinePool::pipelineFor(const QString &mode)
 
 void PipelinePool::start(ApertiumPipeline *pipeline, const Job &job)
 {
-    auto cancel = std::make_shared<QMetaObject::Connection>(
-        connect(job.context, &QObject::destroyed, pipeline, &ApertiumPipeline::stop));
+    // A client that leaves mid-request does not take the pipeline with it:
+    // the answer is let go and the pipeline serves the next request.
     const QPointer<QObject> context = job.context;
     const ApertiumPipeline::Done done = job.done;
-    pipeline->run(job.text, [cancel, context, done](bool ok, const QString &answer) {
-        QObject::disconnect(*cancel);
+    pipeline->run(job.text, [context, done](bool ok, const QString &answer) {
         if (context)
             done(ok, answer);
     });

@@ -10,6 +10,8 @@ LIMIT_REQUEST = "Get Translate Limit1 Length From Server"
 LIMIT = "Get Translate Limit Length From Server="
 TABLE = "This is display language config file!="
 ANNOUNCE = "Display language has been changed!="
+UNKNOWN = "The server did not understand this request."
+TOO_LONG = "The text is longer than the 1234 characters this server translates at once."
 
 
 @pytest.fixture(scope="module")
@@ -25,12 +27,19 @@ def server(tmp_path_factory):
     ("en~de~Hallo Welt", "[de] Hallo Welt"),
     ("haw~zh-CN~a~b\nc", "[zh-CN] a~b\nc"),
     ("auto~de~" + LIMIT + "5" + TABLE, "[de] 5"),
-    ("no request at all", "[de] next"),
-    ("e1~de~digits are no code", "[de] next"),
+    ("Prepare translation=en~de", "[de] next"),
+    ("en~de~" + "x" * 1234, "[de] " + "x" * 1234),
+    ("en~de~" + "x" * 1235, TOO_LONG),
+    ("no request at all", UNKNOWN),
+    ("e1~de~digits are no code", UNKNOWN),
+    ("~de~empty code", UNKNOWN),
+    ("../../etc~de~path", UNKNOWN),
+    ("e" * 10000 + "~de~long code", UNKNOWN),
 ])
 def test_answers(server, message, answer):
     """Each message is followed by a request: a message that gets no answer
-    shows as the answer to that request coming first."""
+    shows as the answer to that request coming first; every other answer
+    comes in the order of the requests."""
     link = server.link()
     link.send(message)
     link.send("en~de~next")
@@ -69,18 +78,21 @@ def catalogue():
     ("00000008 00000002 00410042", "closed"),
     ("00000006 FFFFFFFF 0041", "closed"),
     ("01000001 01000000", "closed"),
-    ("01000000 00FFFFFC", "waits"),
-    ("00000004 FFFFFFFF", "read"),
-    ("00000004 00000000", "read"),
+    ("01000000 00FFFFFC", TOO_LONG),
+    ("00000004 FFFFFFFF", UNKNOWN),
+    ("00000004 00000000", UNKNOWN),
 ])
 def test_frames(server, frame, outcome):
-    """Bytes that are no frame end their own link and no other."""
+    """Bytes that are no frame end their own link and no other; a frame past
+    the limit is answered at its length field, and its bytes let go."""
     link, other = server.link(), server.link()
     link.sock.sendall(bytes.fromhex(frame))
-    if outcome == "read":
+    if outcome != "closed":
+        assert link.receive() == outcome
+        link.sock.sendall(bytes(0x1000000 - 4) if outcome == TOO_LONG else b"")
         assert link.ask("en~de~after") == "[de] after"
     else:
-        assert link.closed_by_server(timeout=0.5) == (outcome == "closed")
+        assert link.closed_by_server(timeout=0.5)
     assert other.ask(LIMIT_REQUEST) == LIMIT + "1234"
 
 

@@ -2,6 +2,7 @@
 server's defences against careless and hostile clients."""
 import atexit
 import os
+import resource
 import shutil
 import signal
 import socket
@@ -98,18 +99,28 @@ def test_a_taken_port(holder, code):
     assert ("another quillora-server is already listening" in run.stderr) == (code == 0)
 
 
+def fake_mode(folder, monkeypatch, *stages):
+    """The one mode there is, English to German, made of shell-script stages."""
+    (folder / "modes").mkdir()
+    for i, script in enumerate(stages):
+        (folder / f"stage{i}").write_text("#!/bin/sh\n" + script.replace("DIR", str(folder)))
+        (folder / f"stage{i}").chmod(0o755)
+    (folder / "modes" / "eng-deu.mode").write_text(
+        " | ".join(str(folder / f"stage{i}") for i in range(len(stages))) + "\n")
+    monkeypatch.setenv("APERTIUM_DATADIR", str(folder))
+
+
+HANG = "exec cat >/dev/null"  # takes its input and never answers
+
+
 def test_a_hung_pipeline_is_timed_out_and_answered(tmp_path, monkeypatch):
-    """A stage that takes its input and never answers."""
-    stage = tmp_path / "hang"
-    stage.write_text("#!/bin/sh\nexec cat >/dev/null\n")
-    stage.chmod(0o755)
-    (tmp_path / "modes").mkdir()
-    (tmp_path / "modes" / "eng-deu.mode").write_text(f"{stage}\n")
-    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    fake_mode(tmp_path, monkeypatch, HANG)
     with Server("--backend", "apertium", "--request-timeout", "1") as running:
         link = running.link()
         link.sock.settimeout(15)
-        assert link.ask("en~de~Hello.") == FAILED
+        link.send("en~de~Hello.")
+        assert link.ask("no request") == FAILED  # answers keep the order of requests
+        assert link.receive() == "The server did not understand this request."
         assert wait_until(lambda: not running.descendants())
 
 
@@ -124,19 +135,30 @@ def test_a_killed_pipeline_answers_its_request_and_is_replaced():
         assert not stages & running.descendants()
 
 
-@pytest.mark.parametrize("ending, args", [
-    ("client leaves mid-request", []),
-    ("pipeline idle", ["--pipeline-idle", "1"]),
-])
-def test_no_pipeline_process_outlives_its_use(ending, args):
-    with Server("--backend", "apertium", *args) as running:
+def test_a_dead_stage_never_yields_an_empty_success(tmp_path, monkeypatch):
+    """The middle stage's work dies after one request; the last stage flushes
+    its empty rest, as stages do when their input ends, once the next request
+    has come."""
+    fake_mode(tmp_path, monkeypatch, "exec tee DIR/seen",
+              "dd bs=1 count=9 status=none; exec sleep 600 >&-",
+              "cat; until grep -q two DIR/seen; do sleep 0.01; done; printf '\\0'; exec sleep 600")
+    with Server("--backend", "apertium") as running:
         link = running.link()
-        if ending == "pipeline idle":
-            assert link.ask("en~es~Good morning.") == "Buenos días."
-        else:
+        for _ in range(3):  # a fresh pipeline each time
+            assert [link.ask("en~de~hello"), link.ask("en~de~two")] == ["hello", FAILED]
+
+
+def test_a_client_that_hangs_up_costs_no_pipeline():
+    """Its answer is let go; the pipeline serves the next client."""
+    with Server("--backend", "apertium", "--pipeline-idle", "1") as running:
+        groups = set()
+        for _ in range(20):
+            link = running.link()
             link.send("en~es~" + LONG)
-            assert wait_until(running.descendants)
+            groups |= {os.getpgid(pid) for pid in wait_until(running.descendants)}
             link.close()
+        assert running.link().ask("en~es~Good morning.") == "Buenos días."
+        assert len(groups) <= 2  # the pipelines a pair may have
         assert wait_until(lambda: not running.descendants())
 
 
@@ -149,29 +171,48 @@ def test_past_the_pipeline_cap_the_idle_pipeline_gives_way():
         assert english and not english & running.descendants()
 
 
-def test_a_flooding_client_is_closed_while_others_are_served():
-    with Server("--backend", "apertium", "--max-waiting", "3") as running:
-        flood, other = running.link(), running.link()
-        flood.sock.sendall(b"".join(encode(f"en~es~Flood {i}.") for i in range(20)))
-        assert flood.closed_by_server()
-        assert other.ask("en~es~Good morning.") == "Buenos días."
-        assert wait_until(lambda: running.logged("more than 3 requests waiting"))
+@pytest.mark.parametrize("cap", [("--waiting-bytes", "3000000"),
+                                 ("--total-waiting-bytes", "3000000")])
+def test_waiting_work_is_bounded_in_bytes(tmp_path, monkeypatch, cap):
+    """Three clients flood a pipeline that never answers; a client with
+    nothing waiting is still read and answered."""
+    fake_mode(tmp_path, monkeypatch, HANG)
+    with Server("--backend", "apertium", "--limit", "1000000", "--max-waiting", "1000",
+                "--waiting-bytes", "1000000000", "--total-waiting-bytes", "1000000000",
+                *cap) as running:
+        start = running.peak_memory_kb()
+        frame = encode("en~de~" + "x" * 1_000_000)
+        for flood in [running.link() for _ in range(3)]:
+            flood.sock.settimeout(2)
+            try:
+                for _ in range(40):
+                    flood.sock.sendall(frame)
+            except OSError:
+                pass  # the server has stopped reading
+        assert running.link().ask("no request") == "The server did not understand this request."
+        assert running.peak_memory_kb() - start < 60_000
 
 
-def test_a_client_that_never_reads_is_capped_while_others_are_served():
-    with Server("--backend", "echo", "--output-cap", "1000000", "--stall-timeout", "5") as running:
-        silent, other = running.link(), running.link()
+@pytest.mark.parametrize("caps, closed", [
+    (("--output-cap", "1000000"), "does not read its answers"),
+    (("--output-cap", "100000000", "--total-output-cap", "3000000"),
+     "the most of all unread answers"),
+])
+def test_unread_answers_are_bounded_per_client_and_in_total(caps, closed):
+    with Server("--backend", "echo", "--limit", "1000000", "--stall-timeout", "5",
+                *caps) as running:
         start = running.peak_memory_kb()
         frame = encode("en~es~" + "x" * 1_000_000)
-        silent.sock.settimeout(2)
-        try:
-            for _ in range(300):
-                silent.sock.sendall(frame)
-        except OSError:
-            pass  # blocked by the server's pause, or closed by it
-        assert other.ask("en~es~still served") == "[es] still served"
+        for silent in [running.link() for _ in range(4)]:
+            silent.sock.settimeout(2)
+            try:
+                for _ in range(100):
+                    silent.sock.sendall(frame)
+            except OSError:
+                pass  # blocked by the server's pause, or closed by it
+        assert running.link().ask("en~es~still served") == "[es] still served"
         assert running.peak_memory_kb() - start < 150_000
-        assert wait_until(lambda: running.logged("does not read its answers"))
+        assert wait_until(lambda: running.logged(closed))
 
 
 def test_a_half_sent_frame_is_closed_after_the_stall_timeout():
@@ -185,7 +226,7 @@ def test_a_half_sent_frame_is_closed_after_the_stall_timeout():
 def test_a_nested_marker_answer_is_cleaned_without_holding_up_others():
     marker = "Get Translate Limit Length From Server="
     nested = marker[:20] * 32_800 + marker[20:] * 32_800
-    with Server("--backend", "echo") as running:
+    with Server("--backend", "echo", "--limit", "2000000") as running:
         big, small = running.link(), running.link()
         big.sock.settimeout(10)
         small.sock.settimeout(10)
@@ -194,9 +235,27 @@ def test_a_nested_marker_answer_is_cleaned_without_holding_up_others():
         assert big.receive() == "[es]  end"
 
 
-def test_connections_past_the_cap_are_closed():
-    with Server("--backend", "echo", "--max-connections", "2") as running:
-        first, second, third = running.link(), running.link(), running.link()
-        assert third.closed_by_server()
-        assert first.ask("en~es~one") == "[es] one"
-        assert second.ask("en~es~two") == "[es] two"
+def test_at_the_connection_cap_the_longest_idle_gives_way(tmp_path, monkeypatch):
+    """Clients at work never give way; newcomers finding none idle are closed,
+    and logged once however many they are."""
+    fake_mode(tmp_path, monkeypatch, HANG)
+    with Server("--backend", "apertium", "--max-connections", "2", "--log-interval", "60") as running:
+        idle, busy = running.link(), running.link()
+        busy.send("en~de~wait")
+        assert wait_until(running.descendants)
+        newcomer = running.link()
+        assert idle.closed_by_server()
+        assert newcomer.ask("no request") == "The server did not understand this request."
+        newcomer.send("en~de~wait")
+        assert wait_until(lambda: len(running.descendants()) == 2)
+        assert all(running.link().closed_by_server() for _ in range(30))
+        assert [line for line in running.messages if "refused" in line] == [
+            "refused a connection: 2 connections open, none of them idle\n"]
+
+
+def test_under_descriptor_pressure_a_newcomer_still_translates():
+    pressure = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (256, 256))  # noqa: E731
+    with Server("--backend", "apertium", preexec_fn=pressure) as running:
+        links = [running.link() for _ in range(372)]
+        assert running.link().ask("fr~en~Le chat est noir.") == "The cat is black."
+        assert links
