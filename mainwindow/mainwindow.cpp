@@ -25,8 +25,7 @@ constexpr int firstFocusDelayMs = 500;
 } // namespace
 
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
-    : QMainWindow(parent), ui(new Ui::MainWindow),
-      translationLimit(ServerAnswer::defaultLimit),
+    : QMainWindow(parent), ui(new Ui::MainWindow), translationLimit(ServerAnswer::defaultLimit),
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
@@ -72,6 +71,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     connect(session, &ServerSession::displayTableArrived, this, &MainWindow::takeDisplayTable);
     connect(session, &ServerSession::limitArrived, this,
             [this](int limit) { translationLimit = limit; });
+    connect(session, &ServerSession::foreignServerRefused, this,
+            [this] { statusBar()->showMessage(WindowTexts::foreignServerNotice(displayTexts)); });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
     connect(run, &TranslationRun::finished, this, &MainWindow::showTranslation);

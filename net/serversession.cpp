@@ -6,8 +6,6 @@
 #include "protocol/servervocabulary.h"
 #include "protocol/translationrequest.h"
 
-#include <QTcpSocket>
-
 ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     : QObject(parent), client(new ClientStuff(this)), serverHost(host), serverPort(port)
 {
@@ -16,6 +14,7 @@ ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     connect(&reconnectTimer, &QTimer::timeout, this, &ServerSession::dialIfDown);
     connect(client, &ClientStuff::hasReadSome, this, &ServerSession::receivedSomething);
     connect(client, &ClientStuff::statusChanged, this, &ServerSession::linkChanged);
+    connect(client, &ClientStuff::foreignServerRefused, this, &ServerSession::foreignServerRefused);
 }
 
 void ServerSession::start()
@@ -37,9 +36,7 @@ void ServerSession::dialIfDown()
 
 void ServerSession::sendMessage(const QString &text)
 {
-    QTcpSocket *socket = client->tcpSocket;
-    if (socket->state() == QAbstractSocket::ConnectedState)
-        socket->write(FrameCodec::encode(text));
+    client->write(FrameCodec::encode(text));
 }
 
 void ServerSession::announceDisplayLanguage(const QString &languageName)

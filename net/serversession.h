@@ -45,6 +45,8 @@ signals:
     void offlineTargetsArrived(const QString &sourceCode, const QStringList &targetCodes);
     // The language the server found in a text sent with "auto" as source.
     void languageDetected(const QString &code);
+    // The server that answered belongs to another user and was sent nothing.
+    void foreignServerRefused();
 
 public slots:
     void receivedSomething(QString msg);

@@ -1,6 +1,8 @@
 #include "server/serverinstance.h"
 
 #include "protocol/languagelist.h"
+#include "protocol/localservername.h"
+#include "protocol/portowner.h"
 #include "server/connections/companionserver.h"
 #include "server/connections/runningserverprobe.h"
 #include "server/offline/apertiumtranslator.h"
@@ -8,12 +10,17 @@
 #include "server/offline/unavailabletranslator.h"
 
 #include <QCoreApplication>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QTextStream>
 
 #include <sys/resource.h>
 
 namespace {
+
+// Descriptors one pipeline takes in the server: about two per stage (its pipes
+// and the handle that watches it), and the longest modes have some twenty.
+constexpr int descriptorsPerPipeline = 48;
 
 // Connections and pipelines each need descriptors; the soft limit is often far
 // below what the system grants.
@@ -94,8 +101,30 @@ ServerInstance::Start ServerInstance::start(QString *error)
                      QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
 
     raiseDescriptorLimit();
+    CompanionServer::Limits limits = options.connectionLimits;
+    limits.reservedDescriptors = 64 + descriptorsPerPipeline * options.pipelineLimits.maxPipelines;
     server = std::make_unique<CompanionServer>(tables, backend.get(), options.translationLimit,
-                                               options.connectionLimits, &log);
+                                               limits, &log);
+    // Only this user can reach the folder, so a server answering there is
+    // this user's own.
+    const QString localPath = LocalServerName::forPort(options.port);
+    bool servesLocally = false;
+    if (!localPath.isEmpty()) {
+        QLocalSocket running;
+        running.connectToServer(localPath);
+        if (running.waitForConnected(1000)) {
+            QTextStream(stderr) << "quillora-server: another quillora-server is already "
+                                   "listening on "
+                                << localPath << '\n';
+            return Start::AlreadyServed;
+        }
+        servesLocally = server->listenLocal(localPath, error);
+    }
+    if (!servesLocally) {
+        QTextStream(stderr) << "quillora-server: no local socket (" << localPath << ' ' << *error
+                            << "), serving TCP only\n";
+        error->clear();
+    }
     for (const QHostAddress &address : options.addresses) {
         QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
         if (server->listen(address, options.port, error, &code))
@@ -105,12 +134,23 @@ ServerInstance::Start ServerInstance::start(QString *error)
         const bool ipv6Missing = options.defaultAddresses &&
                                  address.protocol() == QAbstractSocket::IPv6Protocol &&
                                  code != QAbstractSocket::AddressInUseError;
-        if (code == QAbstractSocket::AddressInUseError &&
-            RunningServerProbe::isQuilloraServer(address, options.port)) {
-            QTextStream(stderr) << "quillora-server: another quillora-server is already "
-                                   "listening on port "
-                                << options.port << '\n';
-            return Start::AlreadyServed;
+        if (code == QAbstractSocket::AddressInUseError) {
+            // Another user's program never makes this user go without a server.
+            const bool foreign =
+                PortOwner::of(address, options.port) == PortOwner::Verdict::OtherUser;
+            if (foreign && servesLocally) {
+                QTextStream(stderr)
+                    << "quillora-server: another user holds port " << options.port << " on "
+                    << address.toString() << ", serving this user on " << localPath << '\n';
+                error->clear();
+                continue;
+            }
+            if (!foreign && RunningServerProbe::isQuilloraServer(address, options.port)) {
+                QTextStream(stderr) << "quillora-server: another quillora-server is already "
+                                       "listening on port "
+                                    << options.port << '\n';
+                return Start::AlreadyServed;
+            }
         }
         if (!ipv6Missing) {
             *error = QStringLiteral("cannot listen on %1 port %2: %3")

@@ -20,7 +20,7 @@ const QStringList interfaceKeys = {
     QStringLiteral("previous"),        QStringLiteral("next"),
     QStringLiteral("source_text"),     QStringLiteral("result_text"),
     QStringLiteral("source_language"), QStringLiteral("target_language"),
-    QStringLiteral("cut_notice")};
+    QStringLiteral("cut_notice"),      QStringLiteral("foreign_server")};
 
 using Sections = QHash<QString, QHash<QString, QString>>;
 

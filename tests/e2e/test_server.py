@@ -56,11 +56,11 @@ def test_display_tables(server, language, german):
     assert table.startswith(TABLE)
     lines = table[len(TABLE):].split("\n")
     keys = [line.split("=", 1)[0] for line in lines]
-    assert keys[:17] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
+    assert keys[:18] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
                          "welcome3", "welcome4", "restore", "quit", "previous", "next",
                          "source_text", "result_text", "source_language", "target_language",
-                         "cut_notice"]
-    assert keys[17:] == catalogue() + [""]
+                         "cut_notice", "foreign_server"]
+    assert keys[18:] == catalogue() + [""]
     assert "German=" + german in lines
     if language == "Klingon":
         assert table == server.link().ask(ANNOUNCE + "English")
