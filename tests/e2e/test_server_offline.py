@@ -171,9 +171,9 @@ def test_past_the_pipeline_cap_the_idle_pipeline_gives_way():
         assert english and not english & running.descendants()
 
 
-@pytest.mark.parametrize("cap", [("--waiting-bytes", "3000000"),
+@pytest.mark.parametrize("cap", [("--max-waiting", "2"), ("--waiting-bytes", "3000000"),
                                  ("--total-waiting-bytes", "3000000")])
-def test_waiting_work_is_bounded_in_bytes(tmp_path, monkeypatch, cap):
+def test_waiting_work_is_bounded(tmp_path, monkeypatch, cap):
     """Three clients flood a pipeline that never answers; a client with
     nothing waiting is still read and answered."""
     fake_mode(tmp_path, monkeypatch, HANG)
