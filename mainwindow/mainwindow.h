@@ -13,6 +13,9 @@
 
 class QAction;
 class FlagButtons;
+class HistorySearch;
+class LanguageSelection;
+class LanguageSwap;
 class QuickTranslateHotkey;
 class ServerSession;
 class SystemTray;
@@ -37,6 +40,8 @@ public:
 
     // Shows the window in its normal state in front of the others.
     void bringForward();
+    // Translates what is selected on the desktop, as the double tap does.
+    void quickTranslate();
 
     // Read-only views for tests.
     const TranslationHistory &translationHistory() const { return history; }
@@ -44,6 +49,7 @@ public:
     int currentDisplayLanguage() const { return displayLanguageIndex; }
     SystemTray *systemTray() const { return tray; }
     QuickTranslateHotkey *quickTranslateHotkey() const { return hotkey; }
+    LanguageSwap *languageSwap() const { return swap; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -64,12 +70,10 @@ private slots:
     void HelpAction();
 
 private:
-    void loadLanguageCatalogue(const QString &localeName);
     void saveLanguageSelection();
 
     void translateSourceText();
     void showTranslation(const QString &result);
-    void showCutNotice(int translated, int total);
     void translateCapturedSelection(const QString &text);
 
     void retranslateFromTable();
@@ -94,9 +98,12 @@ private:
     WebTranslator *webPage;
     TranslationRun *run;
     QuickTranslateHotkey *hotkey;
+    LanguageSelection *selection;
     SystemTray *tray;
     WaitingSpinnerWidget *spinner;
     FlagButtons *flags;
+    LanguageSwap *swap;
+    HistorySearch *historySearch;
 };
 
 #endif

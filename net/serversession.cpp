@@ -15,6 +15,11 @@ ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     connect(client, &ClientStuff::hasReadSome, this, &ServerSession::receivedSomething);
     connect(client, &ClientStuff::statusChanged, this, &ServerSession::linkChanged);
     connect(client, &ClientStuff::foreignServerRefused, this, &ServerSession::foreignServerRefused);
+    connect(client, &ClientStuff::foreignServerRefused, this, &ServerSession::dialFailed);
+    connect(client, &ClientStuff::socketError, this, [this] {
+        if (!isLinked())
+            emit dialFailed();
+    });
 }
 
 void ServerSession::start()

@@ -36,6 +36,9 @@ public:
 
 signals:
     void linkChanged(bool up);
+    // A dial that found no server of this user: refused, unreachable,
+    // unresolved, or another user's.
+    void dialFailed();
     void displayTableArrived(const QString &table);
     // Zero or an unreadable number stands for the default limit.
     void limitArrived(int limit);

@@ -105,6 +105,7 @@ ServerInstance::Start ServerInstance::start(QString *error)
     limits.reservedDescriptors = 64 + descriptorsPerPipeline * options.pipelineLimits.maxPipelines;
     server = std::make_unique<CompanionServer>(tables, backend.get(), options.translationLimit,
                                                limits, &log);
+    server->setLanguageDetector(&detector);
     // Only this user can reach the folder, so a server answering there is
     // this user's own.
     const QString localPath = LocalServerName::forPort(options.port);

@@ -57,6 +57,7 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error)
                        "link: TCP, and a local socket only its user can reach.") +
         QString::fromUtf8(helpDetails));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("TCP port to listen on (default 3030)."),
                                         QStringLiteral("PORT"), QString::number(port));

@@ -3,8 +3,13 @@
 #include "net/clientstuff.h"
 #include "support/windowharness.h"
 
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -41,6 +46,7 @@ private slots:
 
     void serverLink();
     void translate();
+    void features();
     void restore_data();
     void restore();
     void hotkey();
@@ -188,26 +194,96 @@ void TestWindow::translate()
     QVERIFY(deliver({}));
     QVERIFY(!harness.spinner()->isSpinning());
 
-    // A step back replays the previous entry with its boxes.
+    // A step back replays the previous entry with its boxes; the welcome
+    // text and blank texts are no entries.
+    for (const QString blank : {"", " \n\t"}) {
+        harness.sourceBox()->setPlainText(blank);
+        QVERIFY(translateWith("translate"));
+    }
     QVERIFY(translateWith("prev"));
     QCOMPARE(harness.sourceBox()->toPlainText(), QString(1799, 'a') + pair + "b");
+    harness.comboBox("comboBoxTo")->setCurrentIndex(5);
     QVERIFY(translateWith("prev"));
     QVERIFY(translateWith("prev"));
-    QCOMPARE(harness.sourceBox()->toPlainText(), welcome);
-    QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 0);
-    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 30);
-    QVERIFY(translateWith("next"));
+    QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("a+b%25 ~"));
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 31);
-    QCOMPARE(harness.page()->requestCount(), 10);
+    QVERIFY(translateWith("next"));
+    QCOMPARE(harness.page()->requestCount(), 11);
     // A hundred entries are kept; the oldest goes first.
-    for (int i = 0; i < 96; ++i) {
+    for (int i = 0; i < 97; ++i) {
         harness.sourceBox()->setPlainText(QString::number(i));
         QVERIFY(translateWith("translate"));
     }
     QCOMPARE(window->translationHistory().size(), 100);
-    QCOMPARE(window->translationHistory().text(0), welcome);
-    click("play");
     QCOMPARE(window->translationHistory().text(0), QStringLiteral("a+b%25 ~"));
+    click("play");
+    QCOMPARE(window->translationHistory().text(0), QString(1799, 'a') + pair + "b");
+}
+
+void TestWindow::features()
+{
+    QVERIFY(harness.startPage(noResult));
+    QVERIFY(harness.startPeer());
+    MainWindow *window = harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(deliver({}));
+    QPushButton *swap = harness.button("pushButton_swap");
+    QPushButton *copy = harness.button("pushButton_copy");
+    QLabel *detected = window->findChild<QLabel *>("label_detected");
+    QVERIFY(!swap->isEnabled()); // "Detect language" has found nothing yet
+
+    // The server names the language it found before its result; the window
+    // shows it, and swapping puts it into the target box.
+    harness.sourceBox()->setPlainText("Bonjour");
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(4));
+    QVERIFY(deliver({"Detected language=fr", "Hallo"}));
+    QCOMPARE(detected->text(), QStringLiteral("(French)"));
+    QVERIFY(swap->isEnabled());
+    swap->click();
+    QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 31);
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 26);
+    QCOMPARE(harness.sourceBox()->toPlainText() + '|' + harness.resultBox()->toPlainText(),
+             QStringLiteral("delivered %1|Bonjour").arg(deliveries));
+    QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("0\r\n31\r\n26\r\n"));
+    QCOMPARE(detected->text(), QString());
+
+    // Copy takes the whole result to the clipboard and says so.
+    copy->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Bonjour"));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Translation copied"));
+    harness.resultBox()->clear();
+    QVERIFY(!copy->isEnabled());
+
+    // A step back takes the entry's display language as the current one, so
+    // the English flag, not current then, leaves the target box alone.
+    click("Russian");
+    harness.sourceBox()->setPlainText("Hund");
+    click("translate");
+    click("English");
+    harness.sourceBox()->setPlainText("Katze");
+    click("translate");
+    click("prev");
+    QCOMPARE(window->currentDisplayLanguage(), 8);
+    click("English");
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 26);
+
+    // The history outlives the window, in a file of the user's alone, and
+    // finds an entry by any words of it.
+    harness.openWindow("de_DE");
+    QCOMPARE(harness.window()->translationHistory().size(), 3);
+    QCOMPARE(harness.window()->translationHistory().text(2), QStringLiteral("Katze"));
+    QCOMPARE(QFileInfo(WindowHarness::dataDirectory() + "/history.json").permissions() & 0x0077,
+             QFile::Permissions());
+    QCompleter *search = harness.window()->findChild<QLineEdit *>("lineEdit_history")->completer();
+    search->setCompletionPrefix("ONJ");
+    search->complete();
+    QCOMPARE(search->completionCount(), 1);
+    search->popup()->setCurrentIndex(search->completionModel()->index(0, 0));
+    QTest::keyClick(search->popup(), Qt::Key_Return);
+    QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("Bonjour"));
+    QCOMPARE(harness.window()->translationHistory().position(), 0);
+    QCOMPARE(harness.window()->translationHistory().size(), 3);
 }
 
 void TestWindow::restore_data()

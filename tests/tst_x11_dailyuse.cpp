@@ -94,6 +94,8 @@ private slots:
                                                            "plainTextEdit_source  typed";
         QTest::newRow("Return on play") << "pushButton_play Return|pushButton_play done typed";
         QTest::newRow("Return on Clear") << "pushButton_clear Return|pushButton_clear  ";
+        QTest::newRow("Ctrl+Shift+S swaps") << "plainTextEdit_source Ctrl+Shift+S|"
+                                               "plainTextEdit_source typed ";
     }
 
     void keyboard()
@@ -106,6 +108,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTRY_VERIFY(harness.sourceBox()->hasFocus());
         harness.sourceBox()->setPlainText("typed");
+        harness.comboBox("comboBoxFrom")->setCurrentIndex(22);
         harness.button("pushButton_translate")
             ->setEnabled(!QByteArray(QTest::currentDataTag()).contains("disabled"));
         window->findChild<QWidget *>(keyCase.section(' ', 0, 0))->setFocus();

@@ -14,10 +14,17 @@ TranslationRun::TranslationRun(WebTranslator *webPage, ServerSession *serverSess
             [this] { finish(WebTranslator::connectionFailureText(), Origin::Nowhere); });
     connect(session, &ServerSession::translationArrived, this, &TranslationRun::serverAnswered);
     connect(session, &ServerSession::linkChanged, this, &TranslationRun::linkChanged);
+    connect(session, &ServerSession::languageDetected, this, [this](const QString &code) {
+        // The detection comes just before the answer it belongs to, so it is
+        // this run's only while that answer is the last one owed.
+        if (stage == Stage::OnServer && answersOwed == 1)
+            emit languageDetected(code);
+    });
 }
 
 void TranslationRun::start(const TranslationRequest &request)
 {
+    emit started(request);
     page->cancel();
     serverDeadline.stop();
     current = request;

@@ -40,9 +40,14 @@ public:
     void setServerTimeout(int milliseconds) { serverDeadline.setInterval(milliseconds); }
 
 signals:
+    // A run begins: its request goes out, and others may work on it alongside.
+    void started(const TranslationRequest &request);
     // `result` is the failure text when neither the page nor the server
     // could translate.
     void finished(const QString &result, TranslationRun::Origin origin);
+    // The language the server found for this run's text, sent with "auto"
+    // as its source; comes just before the server's result.
+    void languageDetected(const QString &code);
 
 private:
     enum class Stage

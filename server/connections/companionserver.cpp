@@ -4,6 +4,7 @@
 #include "protocol/servervocabulary.h"
 #include "protocol/translationrequest.h"
 #include "server/messagelog.h"
+#include "server/offline/languagedetector.h"
 #include "server/offline/translatorbackend.h"
 #include "server/tables/displaytables.h"
 
@@ -262,20 +263,28 @@ void CompanionServer::translateNext(ClientConnection *client)
             continue;
         }
         state->translating = true;
+        TranslationRequest request = work.request;
+        const QString detected = request.source == QLatin1String("auto") && detector
+                                     ? detector->detect(request.text)
+                                     : QString();
+        if (!detected.isEmpty())
+            request.source = detected;
         // One translation at a time per client keeps its answers in the order
         // of its requests and its share of child processes at one.
-        const TranslationRequest &request = work.request;
-        backend->translate(request.source, request.target, request.text, client,
-                           [this, client, bytes = bytesOf(request)](const QString &answer) {
-                               auto current = clients.find(client);
-                               if (current == clients.end())
-                                   return;
-                               current->translating = false;
-                               current->waitingBytes -= bytes;
-                               release(bytes);
-                               client->send(ServerAnswer::resultMessage(answer));
-                               translateNext(client);
-                           });
+        backend->translate(
+            request.source, request.target, request.text, client,
+            [this, client, detected, bytes = bytesOf(request)](const QString &answer) {
+                auto current = clients.find(client);
+                if (current == clients.end())
+                    return;
+                current->translating = false;
+                current->waitingBytes -= bytes;
+                release(bytes);
+                if (!detected.isEmpty())
+                    client->send(ServerAnswer::detectedLanguageMessage(detected));
+                client->send(ServerAnswer::resultMessage(answer));
+                translateNext(client);
+            });
     }
     updateReading(client);
     limitOutput();

@@ -13,6 +13,7 @@
 #include <QString>
 
 class DisplayTables;
+class LanguageDetector;
 class MessageLog;
 class QLocalServer;
 class QTcpServer;
@@ -67,6 +68,13 @@ public:
     // "address:port" of every listening TCP socket, and the local socket's path.
     QStringList listeningOn() const;
 
+    // Resolves the source "auto" before the back end sees a request, and
+    // tells the client what it found just before the translation.
+    void setLanguageDetector(const LanguageDetector *languageDetector)
+    {
+        detector = languageDetector;
+    }
+
     static QString tooLongText(int limit);
     static QString notUnderstoodText();
 
@@ -106,6 +114,7 @@ private:
     const Limits limits;
     const ClientConnection::Bounds bounds;
     MessageLog *log;
+    const LanguageDetector *detector = nullptr;
     const qintptr ceiling;
     LogThrottle notices;
     QList<QTcpServer *> servers;

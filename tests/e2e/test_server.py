@@ -26,7 +26,9 @@ def server(tmp_path_factory):
     (LIMIT_REQUEST, LIMIT + "1234"),
     ("en~de~Hallo Welt", "[de] Hallo Welt"),
     ("haw~zh-CN~a~b\nc", "[zh-CN] a~b\nc"),
-    ("auto~de~" + LIMIT + "5" + TABLE, "[de] 5"),
+    ("auto~de~" + LIMIT + "5" + TABLE, ["Detected language=en", "[de] 5"]),
+    ("auto~de~Bonjour tout le monde, comment allez-vous ?",
+     ["Detected language=fr", "[de] Bonjour tout le monde, comment allez-vous ?"]),
     ("Prepare translation=en~de", "[de] next"),
     ("en~de~" + "x" * 1234, "[de] " + "x" * 1234),
     ("en~de~" + "x" * 1235, TOO_LONG),
@@ -39,11 +41,13 @@ def server(tmp_path_factory):
 def test_answers(server, message, answer):
     """Each message is followed by a request: a message that gets no answer
     shows as the answer to that request coming first; every other answer
-    comes in the order of the requests."""
+    comes in the order of the requests. The language found for "auto" comes
+    just before the translation."""
+    answers = answer if isinstance(answer, list) else [answer]
     link = server.link()
     link.send(message)
     link.send("en~de~next")
-    assert link.receive() == answer
+    assert [link.receive() for _ in answers] == answers
     assert message in log_texts(server.log)
 
 

@@ -5,7 +5,7 @@ import subprocess
 
 import pytest
 
-from quillora import Client, Server, log_texts, run, wait_until
+from quillora import CLIENT_BIN, Client, Server, log_texts, run, wait_until
 
 WELCOME = "Welcome to Quillora - translations done faster\n\n\n\n"
 
@@ -64,3 +64,16 @@ def test_hotkey(session):
     for owner in owners:
         owner.kill()
         owner.wait()
+
+
+def test_quick_translate_command(session):
+    """The command a desktop shortcut runs does what the double tap does."""
+    assert wait_until(lambda: len(session.texts()) >= 3, 60)
+    seen = len(session.texts())
+    owner = own_primary("Guten Abend")
+    assert subprocess.run([CLIENT_BIN, "--quick-translate"], env=session.env,
+                          timeout=30).returncode == 0
+    assert wait_until(lambda: len(session.texts()) > seen, 60)
+    assert session.texts()[seen:] == ["auto~de~Guten Abend"]
+    owner.kill()
+    owner.wait()

@@ -55,6 +55,9 @@ Endpoints WindowHarness::endpoints() const
     Endpoints endpoints;
     endpoints.webTimeoutMs = pageTimeoutMs;
     endpoints.serverTimeoutMs = serverTimeoutMs;
+    endpoints.dictionaryHost = QStringLiteral("127.0.0.1");
+    endpoints.dictionaryPort = dictionaryPort;
+    endpoints.speechEngine = speechEngine;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     if (peerServer) {
@@ -80,6 +83,9 @@ MainWindow *WindowHarness::openWindowWithoutServer(const QString &locale)
     probe.close();
     endpoints.webTimeoutMs = pageTimeoutMs;
     endpoints.serverTimeoutMs = serverTimeoutMs;
+    endpoints.dictionaryHost = QStringLiteral("127.0.0.1");
+    endpoints.dictionaryPort = dictionaryPort;
+    endpoints.speechEngine = speechEngine;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     return openWindow(locale, endpoints);

@@ -49,6 +49,10 @@ public:
     // How long windows opened later wait for the page and the server.
     int pageTimeoutMs = 15000;
     int serverTimeoutMs = 75000;
+    // The DICT server of windows opened later; none listens on port 0.
+    quint16 dictionaryPort = 0;
+    // No such speech engine: reaching a real one takes seconds.
+    QString speechEngine = QStringLiteral("none");
 
     PageServer *page() const { return pageServer.get(); }
     PeerServer *peer() const { return peerServer.get(); }
