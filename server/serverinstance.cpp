@@ -106,12 +106,23 @@ ServerInstance::Start ServerInstance::start(QString *error)
     server = std::make_unique<CompanionServer>(tables, backend.get(), options.translationLimit,
                                                limits, &log);
     server->setLanguageDetector(&detector);
+    const Start listening = listenEverywhere(error);
+    if (listening != Start::Listening)
+        return listening;
+
+    QTextStream(stdout) << "quillora-server: listening on "
+                        << server->listeningOn().join(QStringLiteral(", ")) << " with the "
+                        << backendName << " back end" << Qt::endl;
+    return Start::Listening;
+}
+
+ServerInstance::Start ServerInstance::listenEverywhere(QString *error)
+{
     // Only this user can reach the folder, so a server answering there is
     // this user's own.
     const QString localPath = LocalServerName::forPort(options.port);
-    bool servesLocally = false;
+    QLocalSocket running;
     if (!localPath.isEmpty()) {
-        QLocalSocket running;
         running.connectToServer(localPath);
         if (running.waitForConnected(1000)) {
             QTextStream(stderr) << "quillora-server: another quillora-server is already "
@@ -119,13 +130,8 @@ ServerInstance::Start ServerInstance::start(QString *error)
                                 << localPath << '\n';
             return Start::AlreadyServed;
         }
-        servesLocally = server->listenLocal(localPath, error);
     }
-    if (!servesLocally) {
-        QTextStream(stderr) << "quillora-server: no local socket (" << localPath << ' ' << *error
-                            << "), serving TCP only\n";
-        error->clear();
-    }
+    QStringList heldByOthers;
     for (const QHostAddress &address : options.addresses) {
         QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
         if (server->listen(address, options.port, error, &code))
@@ -136,17 +142,14 @@ ServerInstance::Start ServerInstance::start(QString *error)
                                  address.protocol() == QAbstractSocket::IPv6Protocol &&
                                  code != QAbstractSocket::AddressInUseError;
         if (code == QAbstractSocket::AddressInUseError) {
-            // Another user's program never makes this user go without a server.
-            const bool foreign =
-                PortOwner::of(address, options.port) == PortOwner::Verdict::OtherUser;
-            if (foreign && servesLocally) {
-                QTextStream(stderr)
-                    << "quillora-server: another user holds port " << options.port << " on "
-                    << address.toString() << ", serving this user on " << localPath << '\n';
+            // Another user's program never makes this user go without a
+            // server: the local socket serves.
+            if (PortOwner::of(address, options.port) == PortOwner::Verdict::OtherUser) {
+                heldByOthers.append(address.toString());
                 error->clear();
                 continue;
             }
-            if (!foreign && RunningServerProbe::isQuilloraServer(address, options.port)) {
+            if (RunningServerProbe::isQuilloraServer(address, options.port)) {
                 QTextStream(stderr) << "quillora-server: another quillora-server is already "
                                        "listening on port "
                                     << options.port << '\n';
@@ -164,9 +167,21 @@ ServerInstance::Start ServerInstance::start(QString *error)
                             << "), serving IPv4 only\n";
         error->clear();
     }
-
-    QTextStream(stdout) << "quillora-server: listening on "
-                        << server->listeningOn().join(QStringLiteral(", ")) << " with the "
-                        << backendName << " back end" << Qt::endl;
+    const QString held = QStringLiteral("another user holds port %1 on %2")
+                             .arg(options.port)
+                             .arg(heldByOthers.join(QStringLiteral(", ")));
+    if (localPath.isEmpty() || !server->listenLocal(localPath, error)) {
+        const QString why = localPath.isEmpty() ? QStringLiteral("no private folder") : *error;
+        if (!heldByOthers.isEmpty()) {
+            *error = held + QStringLiteral(", and there is no local socket: ") + why;
+            return Start::Failed;
+        }
+        QTextStream(stderr) << "quillora-server: no local socket (" << why
+                            << "), serving TCP only\n";
+        error->clear();
+    } else if (!heldByOthers.isEmpty()) {
+        QTextStream(stderr) << "quillora-server: " << held << ", serving this user on " << localPath
+                            << '\n';
+    }
     return Start::Listening;
 }
