@@ -1,24 +1,25 @@
 #include "mainwindow/mainwindow.h"
 
 #include "dictionary/dictionarypanel.h"
-#include "mainwindow/cutnotice.h"
 #include "mainwindow/flagbuttons.h"
 #include "mainwindow/historysearch.h"
 #include "mainwindow/languageselection.h"
 #include "mainwindow/languageswap.h"
 #include "mainwindow/listenbuttons.h"
+#include "mainwindow/offlinemarks.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/resultcopier.h"
+#include "mainwindow/rundisplay.h"
 #include "mainwindow/systemtray.h"
-#include "mainwindow/translationspinner.h"
 #include "mainwindow/windowplacement.h"
 #include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
+#include "net/serverstarter.h"
 #include "protocol/serveranswer.h"
+#include "translate/pagehealth.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
-#include "widgets/waitingspinnerwidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -38,20 +39,25 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      selection(nullptr), tray(nullptr), spinner(nullptr), flags(nullptr), swap(nullptr),
-      historySearch(nullptr)
+      selection(nullptr), tray(nullptr), flags(nullptr), swap(nullptr), historySearch(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     run->setServerTimeout(endpoints.serverTimeoutMs);
+    run->pageHealth()->setProbeInterval(endpoints.pageProbeMs);
+    if (endpoints.startServer)
+        new ServerStarter(session, this);
     dataFiles.loadDisplayTable(&displayTexts);
     selection = new LanguageSelection(ui->comboBoxFrom, ui->comboBoxTo, catalogue, dataFiles);
+    // Before the link-up handler: the server hears of the pair before the welcome text.
+    marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
 
     flags = new FlagButtons(this, catalogue.displayLanguageNames());
     connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
 
-    spinner = TranslationSpinner::create(this);
+    display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
+                             catalogue, displayTexts, run, marks);
     new DictionaryPanel(endpoints, run, ui->gridLayout);
     new ListenButtons(ui, catalogue, displayTexts, endpoints.speechEngine, session, this);
 
@@ -87,7 +93,6 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
             [this] { statusBar()->showMessage(WindowTexts::foreignServerNotice(displayTexts)); });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
-    connect(run, &TranslationRun::finished, this, &MainWindow::showTranslation);
     connect(hotkey, &QuickTranslateHotkey::selectionCaptured, this,
             &MainWindow::translateCapturedSelection);
     // The keyboard does exactly what the Translate button does, and nothing
@@ -185,7 +190,7 @@ void MainWindow::translateSourceText()
 {
     const QString source = ui->plainTextEdit_source->toPlainText();
     const QString text = TextPieces::cutToLimit(source, translationLimit);
-    CutNotice::show(statusBar(), displayTexts, text.size(), source.size());
+    display->started(text.size(), source.size(), source == lastWelcomeText);
     // The welcome text is always at hand through Help.
     if (text != lastWelcomeText &&
         history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
@@ -194,15 +199,8 @@ void MainWindow::translateSourceText()
         historySearch->refresh();
     }
     swap->setDetectedLanguage(QString());
-    spinner->start();
     run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
                 catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
-}
-
-void MainWindow::showTranslation(const QString &result)
-{
-    ui->plainTextEdit_translate->setPlainText(result);
-    spinner->stop();
 }
 
 void MainWindow::translateCapturedSelection(const QString &text)
@@ -238,6 +236,7 @@ void MainWindow::retranslateFromTable()
 {
     WindowTexts::apply(this, displayTexts, catalogue);
     swap->relabel();
+    marks->retranslate(displayTexts);
     tray->retranslate(displayTexts, windowTitle());
 }
 

@@ -16,10 +16,11 @@ class FlagButtons;
 class HistorySearch;
 class LanguageSelection;
 class LanguageSwap;
+class OfflineMarks;
 class QuickTranslateHotkey;
+class RunDisplay;
 class ServerSession;
 class SystemTray;
-class WaitingSpinnerWidget;
 class WebTranslator;
 
 namespace Ui {
@@ -73,7 +74,6 @@ private:
     void saveLanguageSelection();
 
     void translateSourceText();
-    void showTranslation(const QString &result);
     void translateCapturedSelection(const QString &text);
 
     void retranslateFromTable();
@@ -100,10 +100,11 @@ private:
     QuickTranslateHotkey *hotkey;
     LanguageSelection *selection;
     SystemTray *tray;
-    WaitingSpinnerWidget *spinner;
     FlagButtons *flags;
     LanguageSwap *swap;
     HistorySearch *historySearch;
+    OfflineMarks *marks;
+    RunDisplay *display;
 };
 
 #endif

@@ -6,6 +6,8 @@
 #include "protocol/servervocabulary.h"
 #include "protocol/translationrequest.h"
 
+#include <QTcpSocket>
+
 ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     : QObject(parent), client(new ClientStuff(this)), serverHost(host), serverPort(port)
 {
@@ -35,7 +37,8 @@ bool ServerSession::isLinked() const
 
 void ServerSession::dialIfDown()
 {
-    if (!client->getStatus())
+    // A dial under way gets its own time-out; a second one would only fail.
+    if (!client->getStatus() && client->tcpSocket->state() == QAbstractSocket::UnconnectedState)
         client->connect2host(serverHost, serverPort);
 }
 

@@ -23,7 +23,11 @@ public:
 
     // Dials now, and again whenever the link is down when the period ends.
     void start();
+    // Dials at once when the link is down, between the periodic attempts.
+    void dialIfDown();
     bool isLinked() const;
+    const QString &host() const { return serverHost; }
+    quint16 port() const { return serverPort; }
 
     // Writes one frame if the link is up; a message for a link that is down
     // is dropped, as a link still connecting would otherwise deliver it late.
@@ -55,8 +59,6 @@ public slots:
     void receivedSomething(QString msg);
 
 private:
-    void dialIfDown();
-
     ClientStuff *client;
     QString serverHost;
     quint16 serverPort;

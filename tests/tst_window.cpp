@@ -2,6 +2,7 @@
 // a real MainWindow on a local translation page and a local peer.
 #include "net/clientstuff.h"
 #include "support/windowharness.h"
+#include "translate/pagehealth.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -28,6 +29,9 @@ const QString announcement = QStringLiteral("Display language has been changed!=
 const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Server");
 const QString tableMarker = QStringLiteral("This is display language config file!=");
 const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
+const QString offlineRequest = QStringLiteral("Offline targets for=");
+const QString prepare = QStringLiteral("Prepare translation=");
+const QString offlineMarker = QStringLiteral("Offline targets=");
 const QByteArray noResult = "<html><body>busy</body></html>";
 const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
 const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "German", "Italian",
@@ -52,6 +56,8 @@ private slots:
     void hotkey();
     void failurePaths_data();
     void failurePaths();
+    void pageOutage();
+    void offlineMarks();
     void stalledDialIsAbandoned();
     void anotherUsersServerIsRefused();
     void failedSavesKeepFiles();
@@ -67,6 +73,7 @@ private:
     // Sends the texts, then a plain result; once that shows, all were handled.
     bool deliver(const QStringList &texts);
     bool spinnerCentred() const;
+    QString status() const { return harness.window()->statusBar()->currentMessage(); }
 
     WindowHarness harness;
     int deliveries = 0;
@@ -91,11 +98,13 @@ void TestWindow::serverLink()
     QVERIFY(harness.startPage(noResult));
     QVERIFY(harness.startPeer());
     MainWindow *window = harness.openWindow("de_DE");
-    QVERIFY(harness.peer()->waitForTexts(3));
-    // Link-up: announce, ask for the limit, and translate the welcome text,
-    // which the page cannot, so the server gets it.
+    QVERIFY(harness.peer()->waitForTexts(5));
+    // Link-up: ask what the source reaches offline and ready the pair,
+    // announce, ask for the limit, and translate the welcome text, which the
+    // page cannot, so the server gets it.
     QCOMPARE(harness.peer()->receivedTexts(),
-             (QStringList{announcement + "English", limitRequest, "auto~de~" + welcome}));
+             (QStringList{offlineRequest + "auto", prepare + "auto~de", announcement + "English",
+                          limitRequest, "auto~de~" + welcome}));
     QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("0\r\n0\r\n30\r\n"));
     QVERIFY(harness.spinner()->isSpinning());
     QVERIFY(spinnerCentred());
@@ -111,7 +120,7 @@ void TestWindow::serverLink()
     });
     QCOMPARE(leftToRight, flagNames);
     click("Czech");
-    QVERIFY(harness.peer()->waitForTexts(4));
+    QVERIFY(harness.peer()->waitForTexts(6));
     QCOMPARE(harness.peer()->receivedTexts().last(), announcement + "Czech");
     QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("2\r\n0\r\n30\r\n"));
     QCOMPARE(harness.button("pushButton_Czech")->maximumSize(), QSize(70, 42));
@@ -126,8 +135,10 @@ void TestWindow::serverLink()
     QVERIFY(deliver({limitMarker + "7"}));
     harness.sourceBox()->setPlainText("abcdef" + pair + "hij"); // a cut never splits a pair
     click("translate");
-    QVERIFY(harness.peer()->waitForTexts(6));
-    QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("auto~cs~abcdef"));
+    QVERIFY(harness.peer()->waitForTexts(9));
+    QCOMPARE(harness.peer()->receivedTexts().mid(6),
+             (QStringList{prepare + "auto~cs", announcement + "Czech", "auto~cs~abcdef"}));
+    QCOMPARE(status(), QStringLiteral("Only the first 6 of 11 characters were translated."));
 
     // A display table is stored as sent, markers removed, and relabels the
     // window: the first line with the exact key counts, every "key=" and line
@@ -135,6 +146,8 @@ void TestWindow::serverLink()
     const QString rows = "app_name1x=no\nApp_name1=no\napp_name1=Titel\r\napp_name1=no\n"
                          "German=Deu\rtsch\nclear=clear=\n";
     QVERIFY(deliver({tableMarker + rows + tableMarker}));
+    QCOMPARE(status(),
+             "Only the first 6 of 11 characters were translated. Translated offline: Czech");
     QCOMPARE(WindowHarness::dataFile("config.txt"), rows.toUtf8());
     QCOMPARE(window->windowTitle(), QStringLiteral("Titel"));
     QCOMPARE(harness.comboBox("comboBoxTo")->itemText(30), QStringLiteral("Deutsch"));
@@ -145,13 +158,13 @@ void TestWindow::serverLink()
     QTRY_COMPARE(harness.resultBox()->toPlainText(), QString());
 
     // "0" ends the link; the window dials again on its own, keeps typed text,
-    // and repeats only the announcement and the limit request.
+    // and repeats only the pair's requests, the announcement and the limit's.
     harness.sourceBox()->setPlainText("typed");
     harness.peer()->sendText("0");
     QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Connection closed"));
     QTRY_VERIFY(!harness.peer()->isOpen(0));
     QVERIFY(harness.peer()->waitForConnections(2, 6000));
-    QTRY_COMPARE(harness.peer()->receivedTexts(1).size(), 2);
+    QTRY_COMPARE(harness.peer()->receivedTexts(1).size(), 4);
     QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("typed"));
 
     // Bytes that are no frame end the link.
@@ -187,7 +200,7 @@ void TestWindow::translate()
     harness.page()->enqueue(PageServer::Response::page(noResult));
     harness.sourceBox()->setPlainText("Hund");
     click("translate");
-    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(harness.peer()->waitForTexts(8));
     QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("en~el~Hund"));
     QVERIFY(harness.spinner()->isSpinning());
     QVERIFY(spinnerCentred());
@@ -225,7 +238,7 @@ void TestWindow::features()
     QVERIFY(harness.startPage(noResult));
     QVERIFY(harness.startPeer());
     MainWindow *window = harness.openWindow("de_DE");
-    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(harness.peer()->waitForTexts(5));
     QVERIFY(deliver({}));
     QPushButton *swap = harness.button("pushButton_swap");
     QPushButton *copy = harness.button("pushButton_copy");
@@ -236,7 +249,7 @@ void TestWindow::features()
     // shows it, and swapping puts it into the target box.
     harness.sourceBox()->setPlainText("Bonjour");
     click("translate");
-    QVERIFY(harness.peer()->waitForTexts(4));
+    QVERIFY(harness.peer()->waitForTexts(6));
     QVERIFY(deliver({"Detected language=fr", "Hallo"}));
     QCOMPARE(detected->text(), QStringLiteral("(French)"));
     QVERIFY(swap->isEnabled());
@@ -384,7 +397,7 @@ void TestWindow::failurePaths_data()
                                 << "drops" << 4 << true << failure;
     QTest::newRow("server silent") << "fails"
                                    << "silent" << 4 << true << failure;
-    QTest::newRow("no page, no server") << "fails"
+    QTest::newRow("no page, no server") << "silent"
                                         << "none" << 4 << false << failure;
 }
 
@@ -404,7 +417,7 @@ void TestWindow::failurePaths()
     } else {
         QVERIFY(harness.startPeer());
         harness.openWindow("de_DE");
-        QVERIFY(harness.peer()->waitForTexts(3)); // the welcome text, which the page failed
+        QVERIFY(harness.peer()->waitForTexts(5)); // the welcome text, which the page failed
         QVERIFY(deliver({}));
     }
     if (page == "silent")
@@ -415,7 +428,7 @@ void TestWindow::failurePaths()
     harness.sourceBox()->setPlainText(text);
     click("translate");
     if (handedOver) {
-        QVERIFY(harness.peer()->waitForTexts(4));
+        QVERIFY(harness.peer()->waitForTexts(6));
         QCOMPARE(harness.peer()->receivedTexts().last(), "auto~de~" + text);
         if (server == "answers")
             harness.peer()->sendText("served");
@@ -424,6 +437,94 @@ void TestWindow::failurePaths()
     }
     QTRY_VERIFY(!harness.spinner()->isSpinning());
     QCOMPARE(harness.resultBox()->toPlainText(), shown);
+    if (server != "none")
+        return;
+    // Nothing to hand over to: a page known to be down fails at once, and is probed.
+    click("translate");
+    QVERIFY(!harness.spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), shown);
+    QTRY_COMPARE(harness.page()->requestedTexts(), (QStringList{text, ""}));
+}
+
+void TestWindow::pageOutage()
+{
+    // A page that takes connections and never answers costs its time-out
+    // once: later texts go to the server at once, what is typed meanwhile
+    // stays, and the page is used again once a probe finds it back.
+    harness.pageTimeoutMs = 500;
+    harness.pageProbeMs = 100;
+    QVERIFY(harness.startPage("<p class=result-container>Hallo"));
+    QVERIFY(harness.startPeer());
+    harness.openWindow("de_DE")->show();
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Hallo"));
+    QCOMPARE(status(), QStringLiteral("Translated by the web page"));
+    harness.page()->setDefaultResponse(PageServer::Response::page("", 200, -1));
+    harness.sourceBox()->setPlainText("eins");
+    click("translate");
+    QVERIFY(harness.spinner()->isSpinning());
+    harness.sourceBox()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(harness.sourceBox(), " EXTRA"); // while the page keeps the run waiting
+    QVERIFY(
+        harness.window()->findChild<WebTranslator *>({}, Qt::FindDirectChildrenOnly)->isFetching());
+    QVERIFY(harness.peer()->waitForTexts(5));
+    QVERIFY(deliver({}));
+    click("translate"); // what was typed goes to the server at once
+    QVERIFY(harness.peer()->waitForTexts(6));
+    QCOMPARE(harness.peer()->receivedTexts().mid(4),
+             (QStringList{"auto~de~eins", "auto~de~eins EXTRA"}));
+    QCOMPARE(harness.page()->requestedTexts().filter("eins"), QStringList{"eins"});
+    QVERIFY(deliver({"Detected language=fr"}));
+    QCOMPARE(status(), QString::fromUtf8("Translated offline: French \u2192 German"));
+    harness.page()->setDefaultResponse(PageServer::Response::page("<p class=result-container>da"));
+    QTRY_VERIFY(!harness.window()->findChild<PageHealth *>()->isDown());
+    QVERIFY(translateWith("translate"));
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("da"));
+    QCOMPARE(status(), QStringLiteral("Translated by the web page"));
+}
+
+void TestWindow::offlineMarks()
+{
+    // The server's word on what a source reaches offline marks the target
+    // list; a welcome text that it then cannot translate shows untranslated.
+    QVERIFY(harness.startPage(noResult));
+    QVERIFY(harness.startPeer());
+    harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(5));
+    QComboBox *to = harness.comboBox("comboBoxTo");
+    const auto marked = [to] {
+        QStringList marks;
+        for (int i = 0; i < to->count(); ++i)
+            marks << (to->itemIcon(i).isNull()
+                          ? QString()
+                          : QString::number(i) + '=' + to->itemData(i, Qt::ToolTipRole).toString());
+        return marks.join(' ').simplified();
+    };
+    harness.peer()->sendTexts({offlineMarker + "auto~en,es", "Keine Übersetzung"});
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), welcome);
+    QCOMPARE(status(), QString());
+    QCOMPARE(marked(), QStringLiteral("21=Available offline 88=Available offline"));
+
+    // A new source asks again; an answer for the old one comes too late.
+    harness.comboBox("comboBoxFrom")->setCurrentIndex(27);
+    QCOMPARE(marked(), QString());
+    QVERIFY(harness.peer()->waitForTexts(7));
+    QCOMPARE(harness.peer()->receivedTexts().mid(5),
+             (QStringList{offlineRequest + "fr", prepare + "fr~de"}));
+    QVERIFY(deliver({offlineMarker + "fr~de,es", offlineMarker + "auto~en",
+                     tableMarker + "offline_mark=Offline\n"}));
+    QCOMPARE(marked(), QStringLiteral("30=Offline 88=Offline"));
+    harness.sourceBox()->setPlainText("Bonjour");
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(8));
+    QVERIFY(deliver({}));
+    QCOMPARE(status(), QString::fromUtf8("Translated offline: French \u2192 German"));
+    to->setCurrentIndex(21); // a pair the server said it cannot translate
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(10));
+    QVERIFY(deliver({}));
+    QCOMPARE(status(), QString());
+    harness.peer()->closeLink();
+    QTRY_COMPARE(marked(), QString());
 }
 
 void TestWindow::stalledDialIsAbandoned()
@@ -482,7 +583,7 @@ void TestWindow::failedSavesKeepFiles()
     // previous ones as they were, while the window goes on with the new texts.
     QVERIFY(harness.startPeer());
     harness.openWindow("de_DE");
-    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(harness.peer()->waitForTexts(5));
     QVERIFY(deliver({tableMarker + "app_name1=Alt\n"}));
     const QByteArray table = WindowHarness::dataFile("config.txt");
     const QByteArray selection = WindowHarness::dataFile("from_to.db");

@@ -64,22 +64,6 @@ private slots:
                  WebTranslator::connectionFailureText());
     }
 
-    void cutIsReported()
-    {
-        QVERIFY(harness.startPeer());
-        MainWindow *window = harness.openWindow("en_US");
-        QVERIFY(harness.peer()->waitForTexts(2));
-        harness.peer()->sendText(ServerVocabulary::limitMarker() + "5");
-        QTRY_COMPARE(window->currentTranslationLimit(), 5);
-        harness.sourceBox()->setPlainText("abcdefgh");
-        harness.button("pushButton_translate")->click();
-        QCOMPARE(window->statusBar()->currentMessage(),
-                 QString("Only the first 5 of 8 characters were translated."));
-        harness.sourceBox()->setPlainText("abc");
-        harness.button("pushButton_translate")->click();
-        QCOMPARE(window->statusBar()->currentMessage(), QString());
-    }
-
     void keyboard_data()
     {
         // The focused control and the keys | then the focused control, the

@@ -1,12 +1,13 @@
 #include "translate/translationrun.h"
 
 #include "net/serversession.h"
+#include "translate/pagehealth.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 
 TranslationRun::TranslationRun(WebTranslator *webPage, ServerSession *serverSession,
                                QObject *parent)
-    : QObject(parent), page(webPage), session(serverSession)
+    : QObject(parent), page(webPage), session(serverSession), health(new PageHealth(webPage, this))
 {
     serverDeadline.setSingleShot(true);
     serverDeadline.setInterval(defaultServerTimeoutMs);
@@ -31,7 +32,15 @@ void TranslationRun::start(const TranslationRequest &request)
     pieces = TextPieces::split(request.text);
     joined.clear();
     stage = Stage::OnPage;
-    fetchNextPiece();
+    if (!health->isDown() || pieces.isEmpty()) {
+        fetchNextPiece();
+        return;
+    }
+    // With no server either, this run fails at once; the page may be back by
+    // now, so it is asked at once rather than at the next probe.
+    if (!session->isLinked())
+        health->probeNow();
+    handToServer();
 }
 
 void TranslationRun::fetchNextPiece()
@@ -74,7 +83,7 @@ void TranslationRun::serverAnswered(const QString &text)
         // Not an answer to any request: a notice of the link, shown as a
         // result when it does not cut into a run.
         if (stage == Stage::Idle)
-            emit finished(text, Origin::Server);
+            emit finished(text, Origin::Nowhere);
         return;
     }
     --answersOwed;

@@ -65,6 +65,13 @@ CompanionServer::CompanionServer(const DisplayTables &displayTables, TranslatorB
       log(messageLog), ceiling(descriptorCeiling(limits.reservedDescriptors)),
       notices(limits.logIntervalMs)
 {
+    connect(backend, &TranslatorBackend::languagesChanged, this, [this] {
+        for (auto state = clients.begin(); state != clients.end(); ++state) {
+            if (!state->targetsSource.isEmpty())
+                sendOfflineTargets(state.key(), state.value());
+        }
+        limitOutput();
+    });
 }
 
 CompanionServer::~CompanionServer()
@@ -223,9 +230,26 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
         limitOutput();
         return;
     }
-    // Asks for no answer.
-    if (text.startsWith(ServerVocabulary::prepareRequest()))
+    const QString targetsSource = text.mid(ServerVocabulary::offlineTargetsRequest().size());
+    if (text.startsWith(ServerVocabulary::offlineTargetsRequest()) &&
+        TranslationRequest::isLanguageCode(targetsSource)) {
+        ClientState &state = clients[client];
+        state.targetsSource = targetsSource;
+        state.targetsSent.clear();
+        sendOfflineTargets(client, state);
+        limitOutput();
         return;
+    }
+    // Asks for no answer, even when it names no pair. "source~target" reads
+    // as a request with an empty text.
+    if (text.startsWith(ServerVocabulary::prepareRequest())) {
+        TranslationRequest pair;
+        if (TranslationRequest::parse(text.mid(ServerVocabulary::prepareRequest().size()) +
+                                          ServerVocabulary::requestSeparator(),
+                                      &pair))
+            backend->prepare(pair.source, pair.target);
+        return;
+    }
     Work work;
     if (!TranslationRequest::parse(text, &work.request)) {
         notices.note(
@@ -326,6 +350,15 @@ void CompanionServer::limitOutput()
         most->close(QStringLiteral("it left the most of all unread answers, past what the "
                                    "server keeps for all clients"));
     }
+}
+
+void CompanionServer::sendOfflineTargets(ClientConnection *client, ClientState &state)
+{
+    const QString answer = ServerAnswer::offlineTargetsMessage(
+        state.targetsSource, backend->offlineTargets(state.targetsSource));
+    if (answer != state.targetsSent)
+        client->send(answer);
+    state.targetsSent = answer;
 }
 
 void CompanionServer::drop(ClientConnection *client, const QString &reason)

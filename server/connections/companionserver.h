@@ -91,6 +91,10 @@ private:
         // The texts of the pending requests and of the one in translation.
         qint64 waitingBytes = 0;
         bool translating = false;
+        // The source of the last offline targets asked for, and the answer
+        // sent, which is sent again when the language data changes it.
+        QString targetsSource;
+        QString targetsSent;
     };
 
     void accept(QTcpServer *server);
@@ -101,6 +105,7 @@ private:
     void handleMessage(ClientConnection *client, const QString &text);
     void enqueue(ClientConnection *client, const Work &work);
     void translateNext(ClientConnection *client);
+    void sendOfflineTargets(ClientConnection *client, ClientState &state);
     // Takes bytes off the total, letting clients read again once it has room.
     void release(qint64 bytes);
     void updateReading(ClientConnection *client);

@@ -16,9 +16,7 @@ class GroupProcess;
 // requests in null-flush mode: each input ends with a NUL byte and is
 // answered with one NUL-terminated output. Its stages are separate children
 // in one process group, so the death of any of them is seen at once and one
-// kill ends them all. It serves one request at a time. Stages flush what they
-// hold when their input ends, so an empty answer is a stage's last words
-// rather than a translation: it stops the pipeline and fails the request.
+// kill ends them all. It serves one request at a time.
 class ApertiumPipeline : public QObject
 {
     Q_OBJECT
@@ -27,8 +25,8 @@ public:
     // ok is false when the pipeline died, timed out or was stopped.
     using Done = std::function<void(bool ok, const QString &answer)>;
 
-    ApertiumPipeline(const QString &mode, const QList<QStringList> &stages, int timeoutMs,
-                     int idleMs, QObject *parent = nullptr);
+    ApertiumPipeline(const QString &mode, const QList<QStringList> &stages, int idleMs,
+                     QObject *parent = nullptr);
     ~ApertiumPipeline() override;
 
     // The stages of a mode command line as apertium-wblank-mode prints it,
@@ -40,7 +38,9 @@ public:
     bool isBusy() const { return bool(done); }
     bool isStopped() const { return stopped; }
     qint64 idleSince() const { return lastUsed; }
-    void run(const QString &text, Done done);
+
+    // A request that takes longer than timeoutMs stops the pipeline.
+    void run(const QString &text, int timeoutMs, Done done);
 
     // Kills every process of the pipeline; a request in progress is answered
     // as failed. Emits ended().

@@ -51,6 +51,13 @@ def test_answers(server, message, answer):
     assert message in log_texts(server.log)
 
 
+def test_notices_keep_the_order_of_requests(server):
+    link = server.link()
+    link.send("en~de~first")
+    link.send("no request")
+    assert [link.receive(), link.receive()] == ["[de] first", UNKNOWN]
+
+
 @pytest.mark.parametrize("language, german", [
     ("English", "German"), ("Chinese", "德语"), ("Czech", "němčina"), ("German", "Deutsch"),
     ("Japanese", "ドイツ語"), ("Spanish", "alemán"), ("Klingon", "German"),
@@ -60,11 +67,12 @@ def test_display_tables(server, language, german):
     assert table.startswith(TABLE)
     lines = table[len(TABLE):].split("\n")
     keys = [line.split("=", 1)[0] for line in lines]
-    assert keys[:18] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
+    assert keys[:21] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
                          "welcome3", "welcome4", "restore", "quit", "previous", "next",
                          "source_text", "result_text", "source_language", "target_language",
-                         "cut_notice", "foreign_server"]
-    assert keys[18:] == catalogue() + [""]
+                         "cut_notice", "translated_web", "translated_offline", "offline_mark",
+                         "foreign_server"]
+    assert keys[21:] == catalogue() + [""]
     assert "German=" + german in lines
     if language == "Klingon":
         assert table == server.link().ask(ANNOUNCE + "English")

@@ -2,6 +2,7 @@
 server's defences against careless and hostile clients."""
 import atexit
 import os
+import re
 import resource
 import shutil
 import signal
@@ -23,12 +24,32 @@ for installed in ("eng-spa", "spa-eng", "fr-es", "es-fr"):
 os.environ["APERTIUM_DATADIR"] = DATA
 
 FAILED = "The offline translation failed."
+LIMIT_REQUEST = "Get Translate Limit1 Length From Server"
 LONG = ("The library opens at nine in the morning and closes late in the evening. " * 30)[:1800]
 
 
 def one_shot(mode, text):
     return subprocess.run(["apertium", "-u", "-f", "txt", mode], input=text.encode(),
                           capture_output=True, check=True).stdout.decode()
+
+
+def line_by_line(mode, text):
+    """Each line translated on its own, the line breaks and blanks around them kept."""
+    parts = re.split(r"(\s*[\r\n]\s*)", text)
+    return "".join(part if i % 2 else one_shot(mode, part) for i, part in enumerate(parts))
+
+
+def add_modes(data, **modes):
+    """Mode files in data/modes: a name of an installed mode, or a stage's shell script."""
+    os.makedirs(data / "modes", exist_ok=True)
+    for name, stage in modes.items():
+        mode = data / "modes" / f"{name.replace('_', '-')}.mode"
+        if stage in ("eng-spa", "spa-eng", "fr-es"):
+            mode.symlink_to(f"/usr/share/apertium/modes/{stage}.mode")
+        else:
+            (data / name).write_text(f"#!/bin/bash\n{stage}\n")
+            (data / name).chmod(0o755)
+            mode.write_text(f"{data / name}\n")
 
 
 @pytest.fixture(scope="module")
@@ -40,14 +61,15 @@ def server():
 @pytest.mark.parametrize("text", [
     "The cat sleeps.",
     "First line\nsecond line\n\n\nafter blank lines\n",
+    "The red\nhouse is big \r\n\r\n I like the green\t\ncar",
     "  Indented\ttab~tilde ~ and [brackets] <x> {y} a/b \\ $5 @me ^_^",
     "Ünïcode façade, 日本語 and 😀 emoji.\r\nWindows line",
     LONG,
 ])
-def test_warm_pipeline_answers_like_one_shot_apertium(server, text):
+def test_warm_pipeline_answers_line_by_line_like_one_shot_apertium(server, text):
     link = server.link()
     link.ask("en~es~warm up")
-    assert link.ask("en~es~" + text) == one_shot("eng-spa", text)
+    assert link.ask("en~es~" + text) == line_by_line("eng-spa", text)
 
 
 def test_clients_sharing_a_pair_get_their_own_answers_in_order(server):
@@ -103,58 +125,74 @@ def test_a_taken_port(holder, code):
     assert ("another quillora-server is already listening" in run.stderr) == (code == 0)
 
 
-def fake_mode(folder, monkeypatch, *stages):
-    """The one mode there is, English to German, made of shell-script stages."""
-    (folder / "modes").mkdir()
-    for i, script in enumerate(stages):
-        (folder / f"stage{i}").write_text("#!/bin/sh\n" + script.replace("DIR", str(folder)))
-        (folder / f"stage{i}").chmod(0o755)
-    (folder / "modes" / "eng-deu.mode").write_text(
-        " | ".join(str(folder / f"stage{i}") for i in range(len(stages))) + "\n")
-    monkeypatch.setenv("APERTIUM_DATADIR", str(folder))
+def test_pairs_installed_and_removed_while_running_are_followed(tmp_path, monkeypatch):
+    add_modes(tmp_path, eng_spa="eng-spa")
+    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    with Server("--backend", "apertium", "--rescan-delay", "0.2") as running:
+        link = running.link()
+        assert link.ask("Offline targets for=auto") == "Offline targets=auto~es"
+        assert link.ask("Offline targets for=fr") == "Offline targets=fr~"
+        assert link.ask("fr~es~Bonjour.") == "No offline translation is available for French to Spanish."
+        add_modes(tmp_path, fr_es="fr-es")
+        assert link.receive() == "Offline targets=fr~es"
+        link.send("Prepare translation=fr~es")
+        assert wait_until(running.descendants)
+        assert link.ask("fr~es~Bonjour.") == "Saludo."
+        os.remove(tmp_path / "modes" / "fr-es.mode")
+        assert link.receive() == "Offline targets=fr~"
+        assert link.ask("fr~es~Bonjour.") == "No offline translation is available for French to Spanish."
 
 
-HANG = "exec cat >/dev/null"  # takes its input and never answers
-
-
-def test_a_hung_pipeline_is_timed_out_and_answered(tmp_path, monkeypatch):
-    fake_mode(tmp_path, monkeypatch, HANG)
-    with Server("--backend", "apertium", "--request-timeout", "1") as running:
+def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypatch):
+    """Stages that die, hang, or answer their first input and hang on the next."""
+    add_modes(tmp_path, eng_spa="eng-spa", spa_eng="spa-eng", fr_es="fr-es", fra_eng="exit 1",
+              eng_deu="exec cat >/dev/null",
+              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; exec cat >/dev/null",
+              eng_ita="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; read -r -d '' x; printf '\\0'")
+    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    listed = subprocess.run([SERVER_BIN, "--list-pairs", "--probe-timeout", "1"],
+                            capture_output=True, text=True, timeout=60).stdout
+    for line in ("en -> ca: eng-cat\n", "en -> de: eng-deu (broken)\n", "fr -> en: fr-es, spa-eng\n"):
+        assert line in listed
+    with Server("--backend", "apertium", "--probe-timeout", "1", "--request-timeout", "1") as running:
         link = running.link()
         link.sock.settimeout(15)
+        assert link.ask("Offline targets for=en") == "Offline targets=en~ca,de,it,es"
         link.send("en~de~Hello.")
-        assert link.ask("no request") == FAILED  # answers keep the order of requests
-        assert link.receive() == "The server did not understand this request."
+        assert [link.receive(), link.receive()] == ["Offline targets=en~ca,it,es", FAILED]
         assert wait_until(lambda: not running.descendants())
+        assert link.ask("en~de~Hello again.") == FAILED
+        assert link.ask("fr~en~Le chat est noir.") == "The cat is black."
+        assert link.ask("en~ca~Hello.") == FAILED  # a hang past the request time-out
+        assert link.ask("en~it~Hello.") == FAILED  # an empty answer, as after a stage died
+        assert sum("failed its first translation" in line for line in running.messages) == 2
 
 
-def test_a_killed_pipeline_answers_its_request_and_is_replaced():
+def test_a_stage_that_dies_mid_request_ends_its_pipeline():
     with Server("--backend", "apertium") as running:
         link = running.link()
+        assert link.ask("en~es~Good morning.") == "Buenos días."
+        stages = running.descendants()
+        stopped = sorted(stages)[len(stages) // 2]
+        os.kill(stopped, signal.SIGSTOP)
         link.send("en~es~The first request.")
-        stages = wait_until(lambda: len(running.descendants()) > 5 and running.descendants())
-        os.kill(sorted(stages)[len(stages) // 2], signal.SIGKILL)
+        # Answered at once, after the request has gone into the pipeline.
+        assert link.ask(LIMIT_REQUEST).endswith("=50000")
+        os.kill(stopped, signal.SIGKILL)
         assert link.receive() == FAILED
         assert link.ask("en~es~The second request.") == "La segunda petición."
-        assert not stages & running.descendants()
+        assert wait_until(lambda: not stages & running.descendants())
 
 
-def test_a_dead_stage_never_yields_an_empty_success(tmp_path, monkeypatch):
-    """The middle stage's work dies after one request; the last stage flushes
-    its empty rest, as stages do when their input ends, once the next request
-    has come."""
-    fake_mode(tmp_path, monkeypatch, "exec tee DIR/seen",
-              "dd bs=1 count=9 status=none; exec sleep 600 >&-",
-              "cat; until grep -q two DIR/seen; do sleep 0.01; done; printf '\\0'; exec sleep 600")
-    with Server("--backend", "apertium") as running:
-        link = running.link()
-        for _ in range(3):  # a fresh pipeline each time
-            assert [link.ask("en~de~hello"), link.ask("en~de~two")] == ["hello", FAILED]
+def test_an_unused_pipeline_is_closed():
+    with Server("--backend", "apertium", "--pipeline-idle", "1") as running:
+        assert running.link().ask("en~es~Good morning.") == "Buenos días."
+        assert wait_until(lambda: not running.descendants())
 
 
 def test_a_client_that_hangs_up_costs_no_pipeline():
     """Its answer is let go; the pipeline serves the next client."""
-    with Server("--backend", "apertium", "--pipeline-idle", "1") as running:
+    with Server("--backend", "apertium") as running:
         groups = set()
         for _ in range(20):
             link = running.link()
@@ -163,7 +201,6 @@ def test_a_client_that_hangs_up_costs_no_pipeline():
             link.close()
         assert running.link().ask("en~es~Good morning.") == "Buenos días."
         assert len(groups) <= 2  # the pipelines a pair may have
-        assert wait_until(lambda: not running.descendants())
 
 
 def test_past_the_pipeline_cap_the_idle_pipeline_gives_way():
@@ -175,15 +212,19 @@ def test_past_the_pipeline_cap_the_idle_pipeline_gives_way():
         assert english and not english & running.descendants()
 
 
+HANG = "exec cat >/dev/null"  # takes its input and never answers
+
+
 @pytest.mark.parametrize("cap", [("--max-waiting", "2"), ("--waiting-bytes", "3000000"),
                                  ("--total-waiting-bytes", "3000000")])
 def test_waiting_work_is_bounded(tmp_path, monkeypatch, cap):
     """Three clients flood a pipeline that never answers; a client with
     nothing waiting is still read and answered."""
-    fake_mode(tmp_path, monkeypatch, HANG)
-    with Server("--backend", "apertium", "--limit", "1000000", "--max-waiting", "1000",
-                "--waiting-bytes", "1000000000", "--total-waiting-bytes", "1000000000",
-                *cap) as running:
+    add_modes(tmp_path, eng_deu=HANG)
+    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    with Server("--backend", "apertium", "--probe-timeout", "60", "--limit", "1000000",
+                "--max-waiting", "1000", "--waiting-bytes", "1000000000",
+                "--total-waiting-bytes", "1000000000", *cap) as running:
         start = running.peak_memory_kb()
         frame = encode("en~de~" + "x" * 1_000_000)
         for flood in [running.link() for _ in range(3)]:
@@ -242,16 +283,17 @@ def test_a_nested_marker_answer_is_cleaned_without_holding_up_others():
 def test_at_the_connection_cap_the_longest_idle_gives_way(tmp_path, monkeypatch):
     """Clients at work never give way; newcomers finding none idle are closed,
     and logged once however many they are."""
-    fake_mode(tmp_path, monkeypatch, HANG)
-    with Server("--backend", "apertium", "--max-connections", "2", "--log-interval", "60") as running:
+    add_modes(tmp_path, eng_deu=HANG)
+    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    with Server("--backend", "apertium", "--max-connections", "2", "--log-interval", "60",
+                "--probe-timeout", "60") as running:
         idle, busy = running.link(), running.link()
         busy.send("en~de~wait")
-        assert wait_until(running.descendants)
+        busy.ask(LIMIT_REQUEST)  # answered at once, once the request is in
         newcomer = running.link()
         assert idle.closed_by_server()
-        assert newcomer.ask("no request") == "The server did not understand this request."
         newcomer.send("en~de~wait")
-        assert wait_until(lambda: len(running.descendants()) == 2)
+        newcomer.ask(LIMIT_REQUEST)
         assert all(running.link().closed_by_server() for _ in range(30))
         assert [line for line in running.messages if "refused" in line] == [
             "refused a connection: 2 connections open, none of them idle\n"]
