@@ -4,7 +4,7 @@ import socket
 
 import pytest
 
-from quillora import Server, log_texts, wait_until
+from quillora import Server, encode, log_texts, wait_until
 
 LIMIT_REQUEST = "Get Translate Limit1 Length From Server"
 LIMIT = "Get Translate Limit Length From Server="
@@ -53,8 +53,7 @@ def test_answers(server, message, answer):
 
 def test_notices_keep_the_order_of_requests(server):
     link = server.link()
-    link.send("en~de~first")
-    link.send("no request")
+    link.sock.sendall(encode("en~de~first") + encode("no request"))
     assert [link.receive(), link.receive()] == ["[de] first", UNKNOWN]
 
 
