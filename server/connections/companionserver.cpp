@@ -52,6 +52,18 @@ qint64 bytesOf(const TranslationRequest &request)
     return 2 * qint64(request.text.size());
 }
 
+QString tooLongText(int limit)
+{
+    return QStringLiteral("The text is longer than the %1 characters this server translates at "
+                          "once.")
+        .arg(limit);
+}
+
+QString notUnderstoodText()
+{
+    return QStringLiteral("The server did not understand this request.");
+}
+
 } // namespace
 
 CompanionServer::CompanionServer(const DisplayTables &displayTables, TranslatorBackend *translator,
@@ -81,18 +93,6 @@ CompanionServer::~CompanionServer()
     const QList<ClientConnection *> open = clients.keys();
     clients.clear();
     qDeleteAll(open);
-}
-
-QString CompanionServer::tooLongText(int limit)
-{
-    return QStringLiteral("The text is longer than the %1 characters this server translates at "
-                          "once.")
-        .arg(limit);
-}
-
-QString CompanionServer::notUnderstoodText()
-{
-    return QStringLiteral("The server did not understand this request.");
 }
 
 bool CompanionServer::listen(const QHostAddress &address, quint16 port, QString *error,

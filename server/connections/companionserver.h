@@ -75,9 +75,6 @@ public:
         detector = languageDetector;
     }
 
-    static QString tooLongText(int limit);
-    static QString notUnderstoodText();
-
 private:
     struct Work
     {
