@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QtTest>
@@ -59,7 +58,6 @@ private slots:
     void pageOutage();
     void offlineMarks();
     void stalledDialIsAbandoned();
-    void anotherUsersServerIsRefused();
     void failedSavesKeepFiles();
 
 private:
@@ -550,31 +548,6 @@ void TestWindow::stalledDialIsAbandoned()
     QCOMPARE(dial->state(), QAbstractSocket::ConnectingState);
     QTRY_VERIFY_WITH_TIMEOUT(!dial || dial->state() == QAbstractSocket::UnconnectedState, 6000);
     QVERIFY(!client.getStatus());
-}
-
-void TestWindow::anotherUsersServerIsRefused()
-{
-    if (::geteuid() != 0)
-        QSKIP("another user's server needs root");
-    // Another user's program that sends a display table to whoever comes.
-    QProcess other;
-    other.start("setpriv",
-                {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
-                 "import socket, sys, time\n"
-                 "server = socket.create_server(('127.0.0.1', 0))\n"
-                 "print(server.getsockname()[1], flush=True)\n"
-                 "server.accept()[0].sendall(bytes.fromhex(sys.argv[1]))\n"
-                 "time.sleep(60)",
-                 FrameCodec::encode(tableMarker + "app_name1=Not yours\n").toHex()});
-    const auto end = qScopeGuard([&other] {
-        other.kill();
-        other.waitForFinished();
-    });
-    QVERIFY(other.waitForReadyRead(5000));
-    harness.openWindow("de_DE", WindowHarness::refusingEndpoints(other.readLine().toUShort()));
-    QTRY_COMPARE(harness.window()->statusBar()->currentMessage(),
-                 "Not connected: the companion server on this computer belongs to another user.");
-    QCOMPARE(WindowHarness::dataFile("config.txt"), QByteArray("<unreadable>"));
 }
 
 void TestWindow::failedSavesKeepFiles()
