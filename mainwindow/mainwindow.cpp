@@ -1,6 +1,7 @@
 #include "mainwindow/mainwindow.h"
 
 #include "mainwindow/flagbuttons.h"
+#include "mainwindow/picturebuttons.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/systemtray.h"
 #include "mainwindow/windowtexts.h"
@@ -34,6 +35,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
+    new PictureButtons(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     run->setServerTimeout(endpoints.serverTimeoutMs);
     dataFiles.loadDisplayTable(&displayTexts);
