@@ -63,9 +63,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     ui->toolButton->setMenu(helpMenu);
     connect(helpAction, &QAction::triggered, this, &MainWindow::HelpAction);
 
-    const QIcon icon(QStringLiteral(":/image/image/quillora.png"));
-    setWindowIcon(icon);
-    tray = new SystemTray(this, icon);
+    tray = new SystemTray(this);
 
     loadLanguageCatalogue(localeName);
     retranslateFromTable();
@@ -111,7 +109,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::showEvent(QShowEvent *event)
 {
-    tray->icon()->hide();
+    tray->hide();
     QMainWindow::showEvent(event);
 }
 
