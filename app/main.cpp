@@ -1,3 +1,4 @@
+#include "app/fontwarmup.h"
 #include "app/singleinstance.h"
 #include "mainwindow/mainwindow.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     // window first shows.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    FontWarmUp fonts;
     QApplication application(argc, argv);
 
     SingleInstance instance;
@@ -20,6 +22,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    fonts.wait();
     const QString localeName = QGuiApplication::inputMethod()->locale().name();
     MainWindow window(localeName);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::bringForward);
