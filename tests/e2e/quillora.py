@@ -173,7 +173,9 @@ class Client:
         """As user uid if given; offline, as root, in a network of its own where
         it reaches no server and no web page. /tmp stays shared by all."""
         self.root = str(root)
-        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb")
+        # Without OpenGL, as the client starts by itself.
+        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb",
+                        QT_XCB_GL_INTEGRATION="none")
         for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
             self.env[name] = os.path.join(self.root, name.lower())
             os.makedirs(self.env[name], mode=0o700, exist_ok=True)
