@@ -21,20 +21,26 @@ public:
     explicit SingleInstance(QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process now holds the token and listens for later
-    // starts; false when another live copy of the same user holds it.
+    // True when this process may run and now listens for later starts. False
+    // when another live copy of the same user runs; that copy has then been
+    // asked to show its window.
     bool acquire();
 
-    // Asks the copy that holds the token to show its window.
-    void askRunningCopyToShow() const;
+    // Asks the copy that holds the token to translate the selection; false
+    // when no copy answers.
+    bool askRunningCopyToQuickTranslate() const;
 
 signals:
     // A later start wants the window brought forward.
     void showRequested();
+    // A later start asks for the selection to be translated.
+    void quickTranslateRequested();
 
 private:
     struct Token;
 
+    bool askRunningCopyToShow() const;
+    void listen();
     void acceptStarts();
 
     std::unique_ptr<Token> token;

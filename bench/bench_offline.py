@@ -4,7 +4,10 @@
   bench/bench_offline.py [path/to/quillora-server] [runs]
 
 Measures, with the Apertium back end:
-- the first request of a pair (the pipeline starts);
+- the first request of a pair, cold (the pipeline starts) and readied by
+  "Prepare translation=" a moment before, on fresh servers;
+- every route that --list-pairs offers, warm, with a sentence of about 90
+  characters;
 - English to Spanish with a warm pipeline, 100 and 1800 characters, through the
   server and, in the same run, the same null-flush pipeline driven directly;
 - 20 clients sending 1800-character requests at once: throughput, 95th
@@ -28,6 +31,11 @@ RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 30
 ENGLISH = ("The library opens at nine in the morning and closes late in the evening. Students "
            "come to read, to write their essays and to meet their friends. ") * 30
 FRENCH = "Le chat dort sur la table de la cuisine pendant que les enfants jouent dehors."
+SENTENCES = {
+    "en": "The children play in the garden while their parents cook dinner in the small kitchen.",
+    "fr": "Les enfants jouent dans le jardin pendant que leurs parents cuisinent dans la cuisine.",
+    "es": "Los niños juegan en el jardín mientras sus padres preparan la cena en la cocina pequeña.",
+}
 
 
 def ms(seconds):
@@ -129,11 +137,44 @@ def pivot(server):
               f"{ms(statistics.median(timed(lambda: link.ask(text)) for _ in range(RUNS)))}")
 
 
+def first_requests(fresh=7, settle=3.0):
+    """The first en->es request of 100 characters on a fresh server, cold and
+    `settle` seconds after the pair was readied, as a client readies the pair
+    the user picked long before translating."""
+    for prepared in (False, True):
+        times = []
+        for _ in range(fresh):
+            with quillora.Server("--backend", "apertium") as server:
+                link = server.link()
+                if prepared:
+                    link.send("Prepare translation=en~es")
+                    time.sleep(settle)
+                times.append(timed(lambda: link.ask("en~es~" + ENGLISH[:100])))
+        print(f"en->es first request of 100 chars, {'prepared' if prepared else 'cold'}: "
+              f"median {ms(statistics.median(times))} of {fresh} servers, "
+              f"worst {ms(max(times))}")
+
+
+def every_route(server):
+    listed = subprocess.run([quillora.SERVER_BIN, "--list-pairs"], capture_output=True,
+                            text=True, check=True, timeout=600).stdout.splitlines()
+    routes = [line.split(":")[0].split(" -> ") for line in listed if "(broken)" not in line]
+    print(f"--list-pairs: {len(listed)} routes, {len(listed) - len(routes)} broken")
+    link, worst = server.link(), (0, None)
+    for source, target in routes:
+        request = f"{source}~{target}~{SENTENCES.get(source, SENTENCES['en'])}"
+        link.ask(request)
+        median = statistics.median(timed(lambda: link.ask(request)) for _ in range(RUNS))
+        print(f"  {source}->{target}: {ms(median)}")
+        worst = max(worst, (median, f"{source}->{target}"))
+    print(f"every route warm: slowest median {ms(worst[0])} ({worst[1]})")
+
+
 def main():
+    first_requests()
     with quillora.Server("--backend", "apertium") as server:
-        link = server.link()
-        print(f"en->es first request (pipeline start): "
-              f"{ms(timed(lambda: link.ask('en~es~' + ENGLISH[:100])))}")
+        every_route(server)
+    with quillora.Server("--backend", "apertium") as server:
         warm_comparison(server)
         pivot(server)
     with quillora.Server("--backend", "apertium") as server:

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QWidget>
 
 namespace {
 
@@ -10,11 +11,13 @@ const QSize chosenFlagSize(70, 42);
 
 } // namespace
 
-FlagButtons::FlagButtons(const QList<QAbstractButton *> &buttons, QObject *parent)
-    : QObject(parent), group(new QButtonGroup(this))
+FlagButtons::FlagButtons(QWidget *window, const QStringList &languageNames)
+    : QObject(window), group(new QButtonGroup(this))
 {
-    for (int i = 0; i < buttons.size(); ++i)
-        group->addButton(buttons.at(i), i);
+    for (int i = 0; i < languageNames.size(); ++i)
+        group->addButton(window->findChild<QAbstractButton *>(QStringLiteral("pushButton_") +
+                                                              languageNames.at(i)),
+                         i);
     connect(group, &QButtonGroup::idClicked, this, &FlagButtons::clicked);
 }
 

@@ -1,11 +1,11 @@
 #ifndef FLAGBUTTONS_H
 #define FLAGBUTTONS_H
 
-#include <QList>
 #include <QObject>
+#include <QStringList>
 
-class QAbstractButton;
 class QButtonGroup;
+class QWidget;
 
 // The eleven flags that pick the display language, in its order: one is
 // checked at a time, and the checked one stands larger than the rest.
@@ -14,7 +14,8 @@ class FlagButtons : public QObject
     Q_OBJECT
 
 public:
-    FlagButtons(const QList<QAbstractButton *> &buttons, QObject *parent);
+    // The window's buttons named "pushButton_" and a display language's name.
+    FlagButtons(QWidget *window, const QStringList &languageNames);
 
     void choose(int index);
 

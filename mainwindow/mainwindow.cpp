@@ -1,16 +1,26 @@
 #include "mainwindow/mainwindow.h"
 
+#include "dictionary/dictionarypanel.h"
 #include "mainwindow/flagbuttons.h"
+#include "mainwindow/historysearch.h"
+#include "mainwindow/languageselection.h"
+#include "mainwindow/languageswap.h"
+#include "mainwindow/listenbuttons.h"
+#include "mainwindow/offlinemarks.h"
 #include "mainwindow/picturebuttons.h"
 #include "mainwindow/quicktranslatehotkey.h"
+#include "mainwindow/resultcopier.h"
+#include "mainwindow/rundisplay.h"
 #include "mainwindow/systemtray.h"
+#include "mainwindow/windowplacement.h"
 #include "mainwindow/windowtexts.h"
 #include "net/serversession.h"
+#include "net/serverstarter.h"
 #include "protocol/serveranswer.h"
+#include "translate/pagehealth.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
-#include "widgets/waitingspinnerwidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -20,43 +30,38 @@
 #include <QTimer>
 
 namespace {
-
 constexpr int firstFocusDelayMs = 500;
-
+const QString historyFile = QStringLiteral("history.json");
+const QString placementFile = QStringLiteral("window.dat");
 } // namespace
 
 MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoints &endpoints)
-    : QMainWindow(parent), ui(new Ui::MainWindow),
-      translationLimit(ServerAnswer::defaultLimit),
+    : QMainWindow(parent), ui(new Ui::MainWindow), translationLimit(ServerAnswer::defaultLimit),
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      tray(nullptr), spinner(nullptr), flags(nullptr)
+      selection(nullptr), tray(nullptr), flags(nullptr), swap(nullptr), historySearch(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
     new PictureButtons(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     run->setServerTimeout(endpoints.serverTimeoutMs);
+    run->pageHealth()->setProbeInterval(endpoints.pageProbeMs);
+    if (endpoints.startServer)
+        new ServerStarter(session, this);
     dataFiles.loadDisplayTable(&displayTexts);
+    selection = new LanguageSelection(ui->comboBoxFrom, ui->comboBoxTo, catalogue, dataFiles);
+    // Before the link-up handler: the server hears of the pair before the welcome text.
+    marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
 
-    flags = new FlagButtons({ui->pushButton_English, ui->pushButton_Chinese, ui->pushButton_Czech,
-                             ui->pushButton_French, ui->pushButton_German, ui->pushButton_Italian,
-                             ui->pushButton_Japanese, ui->pushButton_Polish, ui->pushButton_Russian,
-                             ui->pushButton_Slovak, ui->pushButton_Spanish},
-                            this);
+    flags = new FlagButtons(this, catalogue.displayLanguageNames());
     connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
 
-    spinner = new WaitingSpinnerWidget(this, true, false);
-    spinner->setRoundness(70);
-    spinner->setMinimumTrailOpacity(15);
-    spinner->setTrailFadePercentage(70);
-    spinner->setLineCount(12);
-    spinner->setLineLength(10);
-    spinner->setLineWidth(5);
-    spinner->setInnerRadius(10);
-    spinner->setRevolutionsPerSecond(1);
-    spinner->setColor(QColor(81, 4, 71, 255));
+    display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
+                             catalogue, displayTexts, run, marks);
+    new DictionaryPanel(endpoints, run, ui->gridLayout);
+    new ListenButtons(ui, catalogue, displayTexts, endpoints.speechEngine, session, this);
 
     auto *helpMenu = new QMenu(this);
     QAction *helpAction = helpMenu->addAction(QString());
@@ -65,7 +70,19 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
     tray = new SystemTray(this);
 
-    loadLanguageCatalogue(localeName);
+    displayLanguageIndex = selection->restore(localeName, flags);
+    history.load(dataFiles.path(historyFile));
+    WindowPlacement::restore(this, dataFiles.path(placementFile));
+    swap = new LanguageSwap({ui->pushButton_swap, ui->comboBoxFrom, ui->comboBoxTo,
+                             ui->plainTextEdit_source, ui->plainTextEdit_translate,
+                             ui->label_detected},
+                            catalogue, displayTexts, this);
+    connect(swap, &LanguageSwap::swapped, this, &MainWindow::saveLanguageSelection);
+    connect(run, &TranslationRun::languageDetected, swap, &LanguageSwap::setDetectedLanguage);
+    new ResultCopier(ui->pushButton_copy, ui->plainTextEdit_translate, statusBar(), displayTexts,
+                     this);
+    historySearch = new HistorySearch(ui->lineEdit_history, history, this);
+    connect(historySearch, &HistorySearch::chosen, this, &MainWindow::replayHistoryEntry);
     retranslateFromTable();
 
     connect(session, &ServerSession::linkChanged, this, &MainWindow::setStatus);
@@ -74,7 +91,6 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
             [this](int limit) { translationLimit = limit; });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
-    connect(run, &TranslationRun::finished, this, &MainWindow::showTranslation);
     connect(hotkey, &QuickTranslateHotkey::selectionCaptured, this,
             &MainWindow::translateCapturedSelection);
     // The keyboard does exactly what the Translate button does, and nothing
@@ -91,6 +107,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
 MainWindow::~MainWindow()
 {
+    WindowPlacement::save(this, dataFiles.path(placementFile));
+    delete selection;
     delete ui;
 }
 
@@ -102,6 +120,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         QCoreApplication::quit();
         return;
     }
+    WindowPlacement::save(this, dataFiles.path(placementFile));
     tray->icon()->setVisible(true);
     hide();
     event->ignore();
@@ -120,6 +139,11 @@ void MainWindow::bringForward()
     activateWindow();
 }
 
+void MainWindow::quickTranslate()
+{
+    hotkey->captureSelection();
+}
+
 void MainWindow::firstHide()
 {
     ui->plainTextEdit_source->setFocus(Qt::OtherFocusReason);
@@ -127,30 +151,9 @@ void MainWindow::firstHide()
 
 // Languages and the stored selection
 
-void MainWindow::loadLanguageCatalogue(const QString &localeName)
-{
-    ui->comboBoxFrom->addItems(catalogue.sourceLanguageNames());
-    ui->comboBoxTo->addItems(catalogue.targetLanguageNames());
-    ui->comboBoxTo->setCurrentIndex(catalogue.defaultTargetIndex(localeName));
-
-    LanguageCatalogue::Selection stored;
-    const bool restored = dataFiles.readSelection(&stored);
-    if (restored && stored.displayLanguage >= 1 &&
-        stored.displayLanguage < catalogue.displayLanguageNames().size())
-        displayLanguageIndex = stored.displayLanguage;
-    flags->choose(displayLanguageIndex);
-    if (!restored || (stored.source == 0 && stored.target == 0))
-        return;
-    if (stored.source >= 0 && stored.source < ui->comboBoxFrom->count())
-        ui->comboBoxFrom->setCurrentIndex(stored.source);
-    if (stored.target >= 0 && stored.target < ui->comboBoxTo->count())
-        ui->comboBoxTo->setCurrentIndex(stored.target);
-}
-
 void MainWindow::saveLanguageSelection()
 {
-    dataFiles.writeSelection(
-        {displayLanguageIndex, ui->comboBoxFrom->currentIndex(), ui->comboBoxTo->currentIndex()});
+    selection->save(displayLanguageIndex);
 }
 
 void MainWindow::on_comboBoxFrom_activated(int)
@@ -185,32 +188,17 @@ void MainWindow::translateSourceText()
 {
     const QString source = ui->plainTextEdit_source->toPlainText();
     const QString text = TextPieces::cutToLimit(source, translationLimit);
-    showCutNotice(text.size(), source.size());
-    history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
-                              ui->comboBoxTo->currentIndex(), displayLanguageIndex);
-    spinner->start();
+    display->started(text.size(), source.size(), source == lastWelcomeText);
+    // The welcome text is always at hand through Help.
+    if (text != lastWelcomeText &&
+        history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
+                                  ui->comboBoxTo->currentIndex(), displayLanguageIndex)) {
+        history.save(dataFiles.path(historyFile));
+        historySearch->refresh();
+    }
+    swap->setDetectedLanguage(QString());
     run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
                 catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
-}
-
-void MainWindow::showTranslation(const QString &result)
-{
-    ui->plainTextEdit_translate->setPlainText(result);
-    spinner->stop();
-}
-
-void MainWindow::showCutNotice(int translated, int total)
-{
-    if (translated < total) {
-        statusBar()->showMessage(
-            displayTexts
-                .displayText(QStringLiteral("cut_notice"),
-                             QStringLiteral("Only the first %1 of %2 characters were translated."))
-                .arg(translated)
-                .arg(total));
-    } else if (QStatusBar *bar = findChild<QStatusBar *>()) {
-        bar->clearMessage();
-    }
 }
 
 void MainWindow::translateCapturedSelection(const QString &text)
@@ -245,6 +233,8 @@ void MainWindow::setStatus(bool newStatus)
 void MainWindow::retranslateFromTable()
 {
     WindowTexts::apply(this, displayTexts, catalogue);
+    swap->relabel();
+    marks->retranslate(displayTexts);
     tray->retranslate(displayTexts, windowTitle());
 }
 
@@ -297,6 +287,9 @@ void MainWindow::replayHistoryEntry(int position)
     ui->comboBoxFrom->setCurrentIndex(history.from(position));
     ui->comboBoxTo->setCurrentIndex(history.to(position));
     const int displayLanguage = history.displayLanguage(position);
+    // The interface follows the entry, and so does the flag that counts as
+    // the current one.
+    displayLanguageIndex = displayLanguage;
     announceDisplayLanguage(displayLanguage);
     flags->choose(displayLanguage);
     ui->plainTextEdit_source->setPlainText(history.text(position));

@@ -13,10 +13,14 @@
 
 class QAction;
 class FlagButtons;
+class HistorySearch;
+class LanguageSelection;
+class LanguageSwap;
+class OfflineMarks;
 class QuickTranslateHotkey;
+class RunDisplay;
 class ServerSession;
 class SystemTray;
-class WaitingSpinnerWidget;
 class WebTranslator;
 
 namespace Ui {
@@ -37,6 +41,8 @@ public:
 
     // Shows the window in its normal state in front of the others.
     void bringForward();
+    // Translates what is selected on the desktop, as the double tap does.
+    void quickTranslate();
 
     // Read-only views for tests.
     const TranslationHistory &translationHistory() const { return history; }
@@ -44,6 +50,7 @@ public:
     int currentDisplayLanguage() const { return displayLanguageIndex; }
     SystemTray *systemTray() const { return tray; }
     QuickTranslateHotkey *quickTranslateHotkey() const { return hotkey; }
+    LanguageSwap *languageSwap() const { return swap; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -64,12 +71,9 @@ private slots:
     void HelpAction();
 
 private:
-    void loadLanguageCatalogue(const QString &localeName);
     void saveLanguageSelection();
 
     void translateSourceText();
-    void showTranslation(const QString &result);
-    void showCutNotice(int translated, int total);
     void translateCapturedSelection(const QString &text);
 
     void retranslateFromTable();
@@ -94,9 +98,13 @@ private:
     WebTranslator *webPage;
     TranslationRun *run;
     QuickTranslateHotkey *hotkey;
+    LanguageSelection *selection;
     SystemTray *tray;
-    WaitingSpinnerWidget *spinner;
     FlagButtons *flags;
+    LanguageSwap *swap;
+    HistorySearch *historySearch;
+    OfflineMarks *marks;
+    RunDisplay *display;
 };
 
 #endif

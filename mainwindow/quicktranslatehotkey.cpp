@@ -43,7 +43,13 @@ void QuickTranslateHotkey::doKeyProcess()
 {
     const bool doubleTap = ctrlReleaseCount == 2;
     ctrlReleaseCount = 0;
-    if (!doubleTap || clipboardTimer.isActive())
+    if (doubleTap)
+        captureSelection();
+}
+
+void QuickTranslateHotkey::captureSelection()
+{
+    if (clipboardTimer.isActive())
         return;
 
     const bool fromPrimary =

@@ -32,6 +32,9 @@ public:
 
     // Called by the hook back end for every clean tap of the left Ctrl key.
     void leftControlReleased();
+    // Captures the selection now, as a double tap does; for a desktop
+    // shortcut where the hook cannot see the keys.
+    void captureSelection();
 
 signals:
     // The captured text; empty when it named files.

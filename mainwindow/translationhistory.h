@@ -5,7 +5,7 @@
 #include <QString>
 
 // The last translations started, oldest first, with the language controls of
-// the moment. Lives as long as the window; never written to disk.
+// the moment. Kept in a file of the user's own between runs.
 class TranslationHistory
 {
 public:
@@ -13,14 +13,25 @@ public:
     static constexpr int initialPosition = 1000000000;
 
     // Appends an entry, drops the oldest once the limit is passed and moves to
-    // the newest; while browsing, only clears the browsing flag.
-    void recordTranslation(const QString &text, int from, int to, int displayLanguage);
+    // the newest; while browsing, only clears the browsing flag. A text of
+    // nothing but white space is not worth finding again and is passed over.
+    // True when an entry was added.
+    bool recordTranslation(const QString &text, int from, int to, int displayLanguage);
 
     // Moves the position one entry back or forward. True when the caller
     // should replay the entry at position(); false at the bounds (the
     // position is then clamped) and for an empty history.
     bool stepBack();
     bool stepForward();
+    // Makes an entry found by a search the current one.
+    void setPosition(int index) { historyPosition = index; }
+
+    // Replaces the entries with the file's and moves to the newest; false,
+    // leaving the history empty, when there is no readable file.
+    bool load(const QString &path);
+    // Replaces the file whole, readable by the user alone; on failure the
+    // previous file stays as it was.
+    bool save(const QString &path) const;
 
     int size() const { return historyTexts.size(); }
     bool isEmpty() const { return historyTexts.isEmpty(); }
@@ -36,6 +47,8 @@ public:
     void setBrowsing(bool browsing) { historyBrowsing = browsing; }
 
 private:
+    void append(const QString &text, int from, int to, int displayLanguage);
+
     int historyLimit = defaultLimit;
     int historyPosition = initialPosition;
     QList<QString> historyTexts;

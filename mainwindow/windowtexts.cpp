@@ -4,6 +4,7 @@
 #include "mainwindow/languagecatalogue.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -21,6 +22,7 @@ struct Label
 const Label captions[] = {
     {"pushButton_clear", "clear", "clear"},
     {"pushButton_translate", "translate", "Translate"},
+    {"pushButton_copy", "copy", "Copy"},
 };
 
 const Label labels[] = {
@@ -34,6 +36,10 @@ const Label labels[] = {
     {"plainTextEdit_translate", "result_text", "Translation"},
     {"comboBoxFrom", "source_language", "Translate from"},
     {"comboBoxTo", "target_language", "Translate to"},
+    {"pushButton_swap", "swap", "Swap the languages and the texts"},
+    {"pushButton_copy", "copy_result", "Copy the translation"},
+    {"label_detected", "detected_language", "Detected language"},
+    {"lineEdit_history", "search_history", "Search the history"},
 };
 
 void name(QWidget *widget, const QString &text)
@@ -41,7 +47,14 @@ void name(QWidget *widget, const QString &text)
     if (widget == nullptr)
         return;
     widget->setAccessibleName(text);
-    widget->setToolTip(text);
+    // Hovering shows the key that does the same.
+    const auto *button = qobject_cast<QAbstractButton *>(widget);
+    widget->setToolTip(button && !button->shortcut().isEmpty()
+                           ? QStringLiteral("%1 (%2)").arg(
+                                 text, button->shortcut().toString(QKeySequence::NativeText))
+                           : text);
+    if (auto *field = qobject_cast<QLineEdit *>(widget))
+        field->setPlaceholderText(text);
 }
 
 } // namespace

@@ -16,6 +16,10 @@ ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     connect(&reconnectTimer, &QTimer::timeout, this, &ServerSession::dialIfDown);
     connect(client, &ClientStuff::hasReadSome, this, &ServerSession::receivedSomething);
     connect(client, &ClientStuff::statusChanged, this, &ServerSession::linkChanged);
+    connect(client, &ClientStuff::socketError, this, [this] {
+        if (!isLinked())
+            emit dialFailed();
+    });
 }
 
 void ServerSession::start()
@@ -31,7 +35,8 @@ bool ServerSession::isLinked() const
 
 void ServerSession::dialIfDown()
 {
-    if (!client->getStatus())
+    // A dial under way gets its own time-out; a second one would only fail.
+    if (!client->getStatus() && client->tcpSocket->state() == QAbstractSocket::UnconnectedState)
         client->connect2host(serverHost, serverPort);
 }
 

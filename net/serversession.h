@@ -23,7 +23,11 @@ public:
 
     // Dials now, and again whenever the link is down when the period ends.
     void start();
+    // Dials at once when the link is down, between the periodic attempts.
+    void dialIfDown();
     bool isLinked() const;
+    const QString &host() const { return serverHost; }
+    quint16 port() const { return serverPort; }
 
     // Writes one frame if the link is up; a message for a link that is down
     // is dropped, as a link still connecting would otherwise deliver it late.
@@ -36,6 +40,8 @@ public:
 
 signals:
     void linkChanged(bool up);
+    // A dial that found no server: refused, unreachable or unresolved.
+    void dialFailed();
     void displayTableArrived(const QString &table);
     // Zero or an unreadable number stands for the default limit.
     void limitArrived(int limit);
@@ -50,8 +56,6 @@ public slots:
     void receivedSomething(QString msg);
 
 private:
-    void dialIfDown();
-
     ClientStuff *client;
     QString serverHost;
     quint16 serverPort;

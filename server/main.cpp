@@ -8,6 +8,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillora-server"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLORA_VERSION));
 
     ServerOptions options;
     QString error;

@@ -8,6 +8,7 @@
 #include "server/offline/unavailabletranslator.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -40,10 +41,13 @@ QString ServerInstance::modesDirectory() const
     return ApertiumTranslator::dataDirectory() + QStringLiteral("/modes");
 }
 
-int ServerInstance::listPairs() const
+int ServerInstance::listPairs()
 {
-    const ApertiumTranslator translator(catalogue, detector, modesDirectory(),
-                                        options.pipelineLimits);
+    ApertiumTranslator translator(catalogue, detector, modesDirectory(), options.pipelineLimits,
+                                  options.rescanDelayMs);
+    QEventLoop probing;
+    translator.probeModes([&probing] { probing.quit(); });
+    probing.exec();
     const QStringList routes = translator.describeRoutes();
     if (routes.isEmpty())
         QTextStream(stderr) << "quillora-server: no Apertium language pair is installed\n";
@@ -73,8 +77,8 @@ ServerInstance::Start ServerInstance::start(QString *error)
                             << (modes.isEmpty() ? QStringLiteral("none")
                                                 : modes.join(QLatin1Char(' ')))
                             << '\n';
-        backend = std::make_unique<ApertiumTranslator>(catalogue, detector, modesDirectory(),
-                                                       options.pipelineLimits);
+        backend = std::make_unique<ApertiumTranslator>(
+            catalogue, detector, modesDirectory(), options.pipelineLimits, options.rescanDelayMs);
     } else if (backendName == QLatin1String("echo")) {
         backend = std::make_unique<EchoTranslator>();
     } else if (backendName == QLatin1String("none")) {
@@ -96,6 +100,7 @@ ServerInstance::Start ServerInstance::start(QString *error)
     raiseDescriptorLimit();
     server = std::make_unique<CompanionServer>(tables, backend.get(), options.translationLimit,
                                                options.connectionLimits, &log);
+    server->setLanguageDetector(&detector);
     for (const QHostAddress &address : options.addresses) {
         QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
         if (server->listen(address, options.port, error, &code))

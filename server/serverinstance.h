@@ -37,8 +37,9 @@ public:
     // saying why.
     Start start(QString *error);
 
-    // Prints every pair the apertium back end can reach; the exit code.
-    int listPairs() const;
+    // Tries every installed mode, then prints every pair the apertium back
+    // end can reach; the exit code.
+    int listPairs();
 
 private:
     QString modesDirectory() const;

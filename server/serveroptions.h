@@ -28,6 +28,8 @@ public:
     // Empty: apertium where it is installed, else none.
     QString backend;
     bool listPairs = false;
+    // How long the language data must stay unchanged before it is read again.
+    int rescanDelayMs = 2000;
     CompanionServer::Limits connectionLimits;
     PipelinePool::Limits pipelineLimits;
 };

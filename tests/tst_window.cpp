@@ -2,11 +2,18 @@
 // a real MainWindow on a local translation page and a local peer.
 #include "net/clientstuff.h"
 #include "support/windowharness.h"
+#include "translate/pagehealth.h"
 
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -22,6 +29,9 @@ const QString announcement = QStringLiteral("Display language has been changed!=
 const QString limitRequest = QStringLiteral("Get Translate Limit1 Length From Server");
 const QString tableMarker = QStringLiteral("This is display language config file!=");
 const QString limitMarker = QStringLiteral("Get Translate Limit Length From Server=");
+const QString offlineRequest = QStringLiteral("Offline targets for=");
+const QString prepare = QStringLiteral("Prepare translation=");
+const QString offlineMarker = QStringLiteral("Offline targets=");
 const QByteArray noResult = "<html><body>busy</body></html>";
 const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
 const QStringList flagNames = {"English",  "Chinese", "Czech",   "French", "German", "Italian",
@@ -40,11 +50,14 @@ private slots:
 
     void serverLink();
     void translate();
+    void features();
     void restore_data();
     void restore();
     void hotkey();
     void failurePaths_data();
     void failurePaths();
+    void pageOutage();
+    void offlineMarks();
     void stalledDialIsAbandoned();
     void failedSavesKeepFiles();
     void pictures_data();
@@ -61,6 +74,7 @@ private:
     // Sends the texts, then a plain result; once that shows, all were handled.
     bool deliver(const QStringList &texts);
     bool spinnerCentred() const;
+    QString status() const { return harness.window()->statusBar()->currentMessage(); }
 
     WindowHarness harness;
     int deliveries = 0;
@@ -85,11 +99,13 @@ void TestWindow::serverLink()
     QVERIFY(harness.startPage(noResult));
     QVERIFY(harness.startPeer());
     MainWindow *window = harness.openWindow("de_DE");
-    QVERIFY(harness.peer()->waitForTexts(3));
-    // Link-up: announce, ask for the limit, and translate the welcome text,
-    // which the page cannot, so the server gets it.
+    QVERIFY(harness.peer()->waitForTexts(5));
+    // Link-up: ask what the source reaches offline and ready the pair,
+    // announce, ask for the limit, and translate the welcome text, which the
+    // page cannot, so the server gets it.
     QCOMPARE(harness.peer()->receivedTexts(),
-             (QStringList{announcement + "English", limitRequest, "auto~de~" + welcome}));
+             (QStringList{offlineRequest + "auto", prepare + "auto~de", announcement + "English",
+                          limitRequest, "auto~de~" + welcome}));
     QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("0\r\n0\r\n30\r\n"));
     QVERIFY(harness.spinner()->isSpinning());
     QVERIFY(spinnerCentred());
@@ -105,7 +121,7 @@ void TestWindow::serverLink()
     });
     QCOMPARE(leftToRight, flagNames);
     click("Czech");
-    QVERIFY(harness.peer()->waitForTexts(4));
+    QVERIFY(harness.peer()->waitForTexts(6));
     QCOMPARE(harness.peer()->receivedTexts().last(), announcement + "Czech");
     QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("2\r\n0\r\n30\r\n"));
     QCOMPARE(harness.button("pushButton_Czech")->maximumSize(), QSize(70, 42));
@@ -120,8 +136,10 @@ void TestWindow::serverLink()
     QVERIFY(deliver({limitMarker + "7"}));
     harness.sourceBox()->setPlainText("abcdef" + pair + "hij"); // a cut never splits a pair
     click("translate");
-    QVERIFY(harness.peer()->waitForTexts(6));
-    QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("auto~cs~abcdef"));
+    QVERIFY(harness.peer()->waitForTexts(9));
+    QCOMPARE(harness.peer()->receivedTexts().mid(6),
+             (QStringList{prepare + "auto~cs", announcement + "Czech", "auto~cs~abcdef"}));
+    QCOMPARE(status(), QStringLiteral("Only the first 6 of 11 characters were translated."));
 
     // A display table is stored as sent, markers removed, and relabels the
     // window: the first line with the exact key counts, every "key=" and line
@@ -129,6 +147,8 @@ void TestWindow::serverLink()
     const QString rows = "app_name1x=no\nApp_name1=no\napp_name1=Titel\r\napp_name1=no\n"
                          "German=Deu\rtsch\nclear=clear=\n";
     QVERIFY(deliver({tableMarker + rows + tableMarker}));
+    QCOMPARE(status(),
+             "Only the first 6 of 11 characters were translated. Translated offline: Czech");
     QCOMPARE(WindowHarness::dataFile("config.txt"), rows.toUtf8());
     QCOMPARE(window->windowTitle(), QStringLiteral("Titel"));
     QCOMPARE(harness.comboBox("comboBoxTo")->itemText(30), QStringLiteral("Deutsch"));
@@ -139,13 +159,13 @@ void TestWindow::serverLink()
     QTRY_COMPARE(harness.resultBox()->toPlainText(), QString());
 
     // "0" ends the link; the window dials again on its own, keeps typed text,
-    // and repeats only the announcement and the limit request.
+    // and repeats only the pair's requests, the announcement and the limit's.
     harness.sourceBox()->setPlainText("typed");
     harness.peer()->sendText("0");
     QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Connection closed"));
     QTRY_VERIFY(!harness.peer()->isOpen(0));
     QVERIFY(harness.peer()->waitForConnections(2, 6000));
-    QTRY_COMPARE(harness.peer()->receivedTexts(1).size(), 2);
+    QTRY_COMPARE(harness.peer()->receivedTexts(1).size(), 4);
     QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("typed"));
 
     // Bytes that are no frame end the link.
@@ -181,33 +201,103 @@ void TestWindow::translate()
     harness.page()->enqueue(PageServer::Response::page(noResult));
     harness.sourceBox()->setPlainText("Hund");
     click("translate");
-    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(harness.peer()->waitForTexts(8));
     QCOMPARE(harness.peer()->receivedTexts().last(), QStringLiteral("en~el~Hund"));
     QVERIFY(harness.spinner()->isSpinning());
     QVERIFY(spinnerCentred());
     QVERIFY(deliver({}));
     QVERIFY(!harness.spinner()->isSpinning());
 
-    // A step back replays the previous entry with its boxes.
+    // A step back replays the previous entry with its boxes; the welcome
+    // text and blank texts are no entries.
+    for (const QString blank : {"", " \n\t"}) {
+        harness.sourceBox()->setPlainText(blank);
+        QVERIFY(translateWith("translate"));
+    }
     QVERIFY(translateWith("prev"));
     QCOMPARE(harness.sourceBox()->toPlainText(), QString(1799, 'a') + pair + "b");
+    harness.comboBox("comboBoxTo")->setCurrentIndex(5);
     QVERIFY(translateWith("prev"));
     QVERIFY(translateWith("prev"));
-    QCOMPARE(harness.sourceBox()->toPlainText(), welcome);
-    QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 0);
-    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 30);
-    QVERIFY(translateWith("next"));
+    QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("a+b%25 ~"));
     QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 31);
-    QCOMPARE(harness.page()->requestCount(), 10);
+    QVERIFY(translateWith("next"));
+    QCOMPARE(harness.page()->requestCount(), 11);
     // A hundred entries are kept; the oldest goes first.
-    for (int i = 0; i < 96; ++i) {
+    for (int i = 0; i < 97; ++i) {
         harness.sourceBox()->setPlainText(QString::number(i));
         QVERIFY(translateWith("translate"));
     }
     QCOMPARE(window->translationHistory().size(), 100);
-    QCOMPARE(window->translationHistory().text(0), welcome);
-    click("play");
     QCOMPARE(window->translationHistory().text(0), QStringLiteral("a+b%25 ~"));
+    click("play");
+    QCOMPARE(window->translationHistory().text(0), QString(1799, 'a') + pair + "b");
+}
+
+void TestWindow::features()
+{
+    QVERIFY(harness.startPage(noResult));
+    QVERIFY(harness.startPeer());
+    MainWindow *window = harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(5));
+    QVERIFY(deliver({}));
+    QPushButton *swap = harness.button("pushButton_swap");
+    QPushButton *copy = harness.button("pushButton_copy");
+    QLabel *detected = window->findChild<QLabel *>("label_detected");
+    QVERIFY(!swap->isEnabled()); // "Detect language" has found nothing yet
+
+    // The server names the language it found before its result; the window
+    // shows it, and swapping puts it into the target box.
+    harness.sourceBox()->setPlainText("Bonjour");
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(6));
+    QVERIFY(deliver({"Detected language=fr", "Hallo"}));
+    QCOMPARE(detected->text(), QStringLiteral("(French)"));
+    QVERIFY(swap->isEnabled());
+    swap->click();
+    QCOMPARE(harness.comboBox("comboBoxFrom")->currentIndex(), 31);
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 26);
+    QCOMPARE(harness.sourceBox()->toPlainText() + '|' + harness.resultBox()->toPlainText(),
+             QStringLiteral("delivered %1|Bonjour").arg(deliveries));
+    QCOMPARE(WindowHarness::dataFile("from_to.db"), QByteArray("0\r\n31\r\n26\r\n"));
+    QCOMPARE(detected->text(), QString());
+
+    // Copy takes the whole result to the clipboard and says so.
+    copy->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Bonjour"));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Translation copied"));
+    harness.resultBox()->clear();
+    QVERIFY(!copy->isEnabled());
+
+    // A step back takes the entry's display language as the current one, so
+    // the English flag, not current then, leaves the target box alone.
+    click("Russian");
+    harness.sourceBox()->setPlainText("Hund");
+    click("translate");
+    click("English");
+    harness.sourceBox()->setPlainText("Katze");
+    click("translate");
+    click("prev");
+    QCOMPARE(window->currentDisplayLanguage(), 8);
+    click("English");
+    QCOMPARE(harness.comboBox("comboBoxTo")->currentIndex(), 26);
+
+    // The history outlives the window, in a file of the user's alone, and
+    // finds an entry by any words of it.
+    harness.openWindow("de_DE");
+    QCOMPARE(harness.window()->translationHistory().size(), 3);
+    QCOMPARE(harness.window()->translationHistory().text(2), QStringLiteral("Katze"));
+    QCOMPARE(QFileInfo(WindowHarness::dataDirectory() + "/history.json").permissions() & 0x0077,
+             QFile::Permissions());
+    QCompleter *search = harness.window()->findChild<QLineEdit *>("lineEdit_history")->completer();
+    search->setCompletionPrefix("ONJ");
+    search->complete();
+    QCOMPARE(search->completionCount(), 1);
+    search->popup()->setCurrentIndex(search->completionModel()->index(0, 0));
+    QTest::keyClick(search->popup(), Qt::Key_Return);
+    QCOMPARE(harness.sourceBox()->toPlainText(), QStringLiteral("Bonjour"));
+    QCOMPARE(harness.window()->translationHistory().position(), 0);
+    QCOMPARE(harness.window()->translationHistory().size(), 3);
 }
 
 void TestWindow::restore_data()
@@ -308,7 +398,7 @@ void TestWindow::failurePaths_data()
                                 << "drops" << 4 << true << failure;
     QTest::newRow("server silent") << "fails"
                                    << "silent" << 4 << true << failure;
-    QTest::newRow("no page, no server") << "fails"
+    QTest::newRow("no page, no server") << "silent"
                                         << "none" << 4 << false << failure;
 }
 
@@ -328,7 +418,7 @@ void TestWindow::failurePaths()
     } else {
         QVERIFY(harness.startPeer());
         harness.openWindow("de_DE");
-        QVERIFY(harness.peer()->waitForTexts(3)); // the welcome text, which the page failed
+        QVERIFY(harness.peer()->waitForTexts(5)); // the welcome text, which the page failed
         QVERIFY(deliver({}));
     }
     if (page == "silent")
@@ -339,7 +429,7 @@ void TestWindow::failurePaths()
     harness.sourceBox()->setPlainText(text);
     click("translate");
     if (handedOver) {
-        QVERIFY(harness.peer()->waitForTexts(4));
+        QVERIFY(harness.peer()->waitForTexts(6));
         QCOMPARE(harness.peer()->receivedTexts().last(), "auto~de~" + text);
         if (server == "answers")
             harness.peer()->sendText("served");
@@ -348,6 +438,94 @@ void TestWindow::failurePaths()
     }
     QTRY_VERIFY(!harness.spinner()->isSpinning());
     QCOMPARE(harness.resultBox()->toPlainText(), shown);
+    if (server != "none")
+        return;
+    // Nothing to hand over to: a page known to be down fails at once, and is probed.
+    click("translate");
+    QVERIFY(!harness.spinner()->isSpinning());
+    QCOMPARE(harness.resultBox()->toPlainText(), shown);
+    QTRY_COMPARE(harness.page()->requestedTexts(), (QStringList{text, ""}));
+}
+
+void TestWindow::pageOutage()
+{
+    // A page that takes connections and never answers costs its time-out
+    // once: later texts go to the server at once, what is typed meanwhile
+    // stays, and the page is used again once a probe finds it back.
+    harness.pageTimeoutMs = 500;
+    harness.pageProbeMs = 100;
+    QVERIFY(harness.startPage("<p class=result-container>Hallo"));
+    QVERIFY(harness.startPeer());
+    harness.openWindow("de_DE")->show();
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), QStringLiteral("Hallo"));
+    QCOMPARE(status(), QStringLiteral("Translated by the web page"));
+    harness.page()->setDefaultResponse(PageServer::Response::page("", 200, -1));
+    harness.sourceBox()->setPlainText("eins");
+    click("translate");
+    QVERIFY(harness.spinner()->isSpinning());
+    harness.sourceBox()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(harness.sourceBox(), " EXTRA"); // while the page keeps the run waiting
+    QVERIFY(
+        harness.window()->findChild<WebTranslator *>({}, Qt::FindDirectChildrenOnly)->isFetching());
+    QVERIFY(harness.peer()->waitForTexts(5));
+    QVERIFY(deliver({}));
+    click("translate"); // what was typed goes to the server at once
+    QVERIFY(harness.peer()->waitForTexts(6));
+    QCOMPARE(harness.peer()->receivedTexts().mid(4),
+             (QStringList{"auto~de~eins", "auto~de~eins EXTRA"}));
+    QCOMPARE(harness.page()->requestedTexts().filter("eins"), QStringList{"eins"});
+    QVERIFY(deliver({"Detected language=fr"}));
+    QCOMPARE(status(), QString::fromUtf8("Translated offline: French \u2192 German"));
+    harness.page()->setDefaultResponse(PageServer::Response::page("<p class=result-container>da"));
+    QTRY_VERIFY(!harness.window()->findChild<PageHealth *>()->isDown());
+    QVERIFY(translateWith("translate"));
+    QCOMPARE(harness.resultBox()->toPlainText(), QStringLiteral("da"));
+    QCOMPARE(status(), QStringLiteral("Translated by the web page"));
+}
+
+void TestWindow::offlineMarks()
+{
+    // The server's word on what a source reaches offline marks the target
+    // list; a welcome text that it then cannot translate shows untranslated.
+    QVERIFY(harness.startPage(noResult));
+    QVERIFY(harness.startPeer());
+    harness.openWindow("de_DE");
+    QVERIFY(harness.peer()->waitForTexts(5));
+    QComboBox *to = harness.comboBox("comboBoxTo");
+    const auto marked = [to] {
+        QStringList marks;
+        for (int i = 0; i < to->count(); ++i)
+            marks << (to->itemIcon(i).isNull()
+                          ? QString()
+                          : QString::number(i) + '=' + to->itemData(i, Qt::ToolTipRole).toString());
+        return marks.join(' ').simplified();
+    };
+    harness.peer()->sendTexts({offlineMarker + "auto~en,es", "Keine Übersetzung"});
+    QTRY_COMPARE(harness.resultBox()->toPlainText(), welcome);
+    QCOMPARE(status(), QString());
+    QCOMPARE(marked(), QStringLiteral("21=Available offline 88=Available offline"));
+
+    // A new source asks again; an answer for the old one comes too late.
+    harness.comboBox("comboBoxFrom")->setCurrentIndex(27);
+    QCOMPARE(marked(), QString());
+    QVERIFY(harness.peer()->waitForTexts(7));
+    QCOMPARE(harness.peer()->receivedTexts().mid(5),
+             (QStringList{offlineRequest + "fr", prepare + "fr~de"}));
+    QVERIFY(deliver({offlineMarker + "fr~de,es", offlineMarker + "auto~en",
+                     tableMarker + "offline_mark=Offline\n"}));
+    QCOMPARE(marked(), QStringLiteral("30=Offline 88=Offline"));
+    harness.sourceBox()->setPlainText("Bonjour");
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(8));
+    QVERIFY(deliver({}));
+    QCOMPARE(status(), QString::fromUtf8("Translated offline: French \u2192 German"));
+    to->setCurrentIndex(21); // a pair the server said it cannot translate
+    click("translate");
+    QVERIFY(harness.peer()->waitForTexts(10));
+    QVERIFY(deliver({}));
+    QCOMPARE(status(), QString());
+    harness.peer()->closeLink();
+    QTRY_COMPARE(marked(), QString());
 }
 
 void TestWindow::stalledDialIsAbandoned()
@@ -381,7 +559,7 @@ void TestWindow::failedSavesKeepFiles()
     // previous ones as they were, while the window goes on with the new texts.
     QVERIFY(harness.startPeer());
     harness.openWindow("de_DE");
-    QVERIFY(harness.peer()->waitForTexts(3));
+    QVERIFY(harness.peer()->waitForTexts(5));
     QVERIFY(deliver({tableMarker + "app_name1=Alt\n"}));
     const QByteArray table = WindowHarness::dataFile("config.txt");
     const QByteArray selection = WindowHarness::dataFile("from_to.db");

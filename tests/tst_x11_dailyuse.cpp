@@ -64,22 +64,6 @@ private slots:
                  WebTranslator::connectionFailureText());
     }
 
-    void cutIsReported()
-    {
-        QVERIFY(harness.startPeer());
-        MainWindow *window = harness.openWindow("en_US");
-        QVERIFY(harness.peer()->waitForTexts(2));
-        harness.peer()->sendText(ServerVocabulary::limitMarker() + "5");
-        QTRY_COMPARE(window->currentTranslationLimit(), 5);
-        harness.sourceBox()->setPlainText("abcdefgh");
-        harness.button("pushButton_translate")->click();
-        QCOMPARE(window->statusBar()->currentMessage(),
-                 QString("Only the first 5 of 8 characters were translated."));
-        harness.sourceBox()->setPlainText("abc");
-        harness.button("pushButton_translate")->click();
-        QCOMPARE(window->statusBar()->currentMessage(), QString());
-    }
-
     void keyboard_data()
     {
         // The focused control and the keys | then the focused control, the
@@ -94,6 +78,8 @@ private slots:
                                                            "plainTextEdit_source  typed";
         QTest::newRow("Return on play") << "pushButton_play Return|pushButton_play done typed";
         QTest::newRow("Return on Clear") << "pushButton_clear Return|pushButton_clear  ";
+        QTest::newRow("Ctrl+Shift+S swaps") << "plainTextEdit_source Ctrl+Shift+S|"
+                                               "plainTextEdit_source typed ";
     }
 
     void keyboard()
@@ -106,6 +92,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTRY_VERIFY(harness.sourceBox()->hasFocus());
         harness.sourceBox()->setPlainText("typed");
+        harness.comboBox("comboBoxFrom")->setCurrentIndex(22);
         harness.button("pushButton_translate")
             ->setEnabled(!QByteArray(QTest::currentDataTag()).contains("disabled"));
         window->findChild<QWidget *>(keyCase.section(' ', 0, 0))->setFocus();

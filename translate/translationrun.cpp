@@ -1,12 +1,13 @@
 #include "translate/translationrun.h"
 
 #include "net/serversession.h"
+#include "translate/pagehealth.h"
 #include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 
 TranslationRun::TranslationRun(WebTranslator *webPage, ServerSession *serverSession,
                                QObject *parent)
-    : QObject(parent), page(webPage), session(serverSession)
+    : QObject(parent), page(webPage), session(serverSession), health(new PageHealth(webPage, this))
 {
     serverDeadline.setSingleShot(true);
     serverDeadline.setInterval(defaultServerTimeoutMs);
@@ -14,17 +15,32 @@ TranslationRun::TranslationRun(WebTranslator *webPage, ServerSession *serverSess
             [this] { finish(WebTranslator::connectionFailureText(), Origin::Nowhere); });
     connect(session, &ServerSession::translationArrived, this, &TranslationRun::serverAnswered);
     connect(session, &ServerSession::linkChanged, this, &TranslationRun::linkChanged);
+    connect(session, &ServerSession::languageDetected, this, [this](const QString &code) {
+        // The detection comes just before the answer it belongs to, so it is
+        // this run's only while that answer is the last one owed.
+        if (stage == Stage::OnServer && answersOwed == 1)
+            emit languageDetected(code);
+    });
 }
 
 void TranslationRun::start(const TranslationRequest &request)
 {
+    emit started(request);
     page->cancel();
     serverDeadline.stop();
     current = request;
     pieces = TextPieces::split(request.text);
     joined.clear();
     stage = Stage::OnPage;
-    fetchNextPiece();
+    if (!health->isDown() || pieces.isEmpty()) {
+        fetchNextPiece();
+        return;
+    }
+    // With no server either, this run fails at once; the page may be back by
+    // now, so it is asked at once rather than at the next probe.
+    if (!session->isLinked())
+        health->probeNow();
+    handToServer();
 }
 
 void TranslationRun::fetchNextPiece()
@@ -67,7 +83,7 @@ void TranslationRun::serverAnswered(const QString &text)
         // Not an answer to any request: a notice of the link, shown as a
         // result when it does not cut into a run.
         if (stage == Stage::Idle)
-            emit finished(text, Origin::Server);
+            emit finished(text, Origin::Nowhere);
         return;
     }
     --answersOwed;

@@ -63,8 +63,19 @@ QString WebTranslator::extractTranslation(const QByteArray &body, const QString 
 void WebTranslator::fetch(const QString &piece, const QString &sourceCode,
                           const QString &targetCode, Answer answer)
 {
+    get(requestUrl(pageUrl, piece, sourceCode, targetCode),
+        [piece, answer](const QByteArray &body) { answer(extractTranslation(body, piece)); });
+}
+
+void WebTranslator::probe()
+{
+    get(pageUrl, [](const QByteArray &) {});
+}
+
+void WebTranslator::get(const QUrl &url, Body body)
+{
     cancel();
-    QNetworkRequest request(requestUrl(pageUrl, piece, sourceCode, targetCode));
+    QNetworkRequest request(url);
     // A redirect leads to consent or captcha pages, never to a translation.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
@@ -80,13 +91,17 @@ void WebTranslator::fetch(const QString &piece, const QString &sourceCode,
         current->setProperty("timedOut", true);
         current->abort();
     });
-    connect(current, &QNetworkReply::finished, this, [this, current, piece, answer] {
-        const bool timedOut = current->property("timedOut").toBool();
-        const QByteArray body = timedOut ? QByteArray() : current->readAll();
+    connect(current, &QNetworkReply::finished, this, [this, current, body] {
+        // A page that sends its head and then trickles still made the user
+        // wait the whole time-out, so it counts as not reached.
+        const bool reached = !current->property("timedOut").toBool() &&
+                             current->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        const QByteArray content = reached ? current->readAll() : QByteArray();
         current->deleteLater();
         if (reply == current)
             reply.clear();
-        answer(extractTranslation(body, piece));
+        emit pageReached(reached);
+        body(content);
     });
     deadline->start(timeoutMs);
 }

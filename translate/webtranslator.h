@@ -48,11 +48,26 @@ public:
     void cancel();
     bool isFetching() const { return !reply.isNull(); }
 
+    // Asks for the page itself, with no text to translate: pageReached()
+    // tells whether it answers again. Drops any fetch under way.
+    void probe();
+
     // Bounds the whole exchange, not only a silent stretch of it, so that a
     // page trickling bytes cannot hold a translation for ever.
     void setTimeout(int milliseconds) { timeoutMs = milliseconds; }
+    int timeout() const { return timeoutMs; }
+    const QUrl &endpoint() const { return pageUrl; }
+
+signals:
+    // After every request that was not dropped: false when no answer came
+    // within the time-out (refused, unreachable, no name, silent), true when
+    // the page answered, whatever the page said.
+    void pageReached(bool reached);
 
 private:
+    using Body = std::function<void(const QByteArray &)>;
+    void get(const QUrl &url, Body body);
+
     QUrl pageUrl;
     int timeoutMs = defaultTimeoutMs;
     // Made by the first fetch: setting one up loads the network bearer

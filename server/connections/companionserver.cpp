@@ -5,6 +5,7 @@
 #include "protocol/translationrequest.h"
 #include "server/connections/clientconnection.h"
 #include "server/messagelog.h"
+#include "server/offline/languagedetector.h"
 #include "server/offline/translatorbackend.h"
 #include "server/tables/displaytables.h"
 
@@ -49,6 +50,12 @@ CompanionServer::CompanionServer(const DisplayTables &displayTables, TranslatorB
     : QObject(parent), tables(displayTables), backend(translator), translationLimit(limit),
       limits(bounds), log(messageLog), ceiling(descriptorCeiling())
 {
+    connect(backend, &TranslatorBackend::languagesChanged, this, [this] {
+        for (auto state = clients.begin(); state != clients.end(); ++state) {
+            if (!state->targetsSource.isEmpty())
+                sendOfflineTargets(state.key(), state.value());
+        }
+    });
 }
 
 CompanionServer::~CompanionServer()
@@ -131,6 +138,24 @@ void CompanionServer::handleMessage(ClientConnection *client, const QString &tex
         client->send(ServerAnswer::limitMessage(translationLimit));
         return;
     }
+    const QString targetsSource = text.mid(ServerVocabulary::offlineTargetsRequest().size());
+    if (text.startsWith(ServerVocabulary::offlineTargetsRequest()) &&
+        TranslationRequest::isLanguageCode(targetsSource)) {
+        ClientState &state = clients[client];
+        state.targetsSource = targetsSource;
+        state.targetsSent.clear();
+        sendOfflineTargets(client, state);
+        return;
+    }
+    // "source~target" reads as a request with an empty text.
+    TranslationRequest pair;
+    if (text.startsWith(ServerVocabulary::prepareRequest()) &&
+        TranslationRequest::parse(text.mid(ServerVocabulary::prepareRequest().size()) +
+                                      ServerVocabulary::requestSeparator(),
+                                  &pair)) {
+        backend->prepare(pair.source, pair.target);
+        return;
+    }
     TranslationRequest request;
     if (TranslationRequest::parse(text, &request)) {
         ClientState &state = clients[client];
@@ -151,18 +176,34 @@ void CompanionServer::translateNext(ClientConnection *client)
     if (state == clients.end() || state->translating || state->pending.isEmpty())
         return;
     state->translating = true;
-    const TranslationRequest request = state->pending.dequeue();
+    TranslationRequest request = state->pending.dequeue();
+    const QString detected = request.source == QLatin1String("auto") && detector
+                                 ? detector->detect(request.text)
+                                 : QString();
+    if (!detected.isEmpty())
+        request.source = detected;
     // One translation at a time per client keeps its answers in the order of
     // its requests and its share of child processes at one.
     backend->translate(request.source, request.target, request.text, client,
-                       [this, client](const QString &answer) {
+                       [this, client, detected](const QString &answer) {
                            auto current = clients.find(client);
                            if (current == clients.end())
                                return;
                            current->translating = false;
+                           if (!detected.isEmpty())
+                               client->send(ServerAnswer::detectedLanguageMessage(detected));
                            client->send(ServerAnswer::resultMessage(answer));
                            translateNext(client);
                        });
+}
+
+void CompanionServer::sendOfflineTargets(ClientConnection *client, ClientState &state)
+{
+    const QString answer = ServerAnswer::offlineTargetsMessage(
+        state.targetsSource, backend->offlineTargets(state.targetsSource));
+    if (answer != state.targetsSent)
+        client->send(answer);
+    state.targetsSent = answer;
 }
 
 void CompanionServer::drop(ClientConnection *client, const QString &reason)

@@ -12,6 +12,7 @@
 
 class ClientConnection;
 class DisplayTables;
+class LanguageDetector;
 class MessageLog;
 class QTcpServer;
 class TranslatorBackend;
@@ -47,16 +48,28 @@ public:
     // "address:port" of every listening socket.
     QStringList listeningOn() const;
 
+    // Resolves the source "auto" before the back end sees a request, and
+    // tells the client what it found just before the translation.
+    void setLanguageDetector(const LanguageDetector *languageDetector)
+    {
+        detector = languageDetector;
+    }
+
 private:
     struct ClientState
     {
         QQueue<TranslationRequest> pending;
         bool translating = false;
+        // The source of the last offline targets asked for, and the answer
+        // sent, which is sent again when the language data changes it.
+        QString targetsSource;
+        QString targetsSent;
     };
 
     void accept(QTcpServer *server);
     void handleMessage(ClientConnection *client, const QString &text);
     void translateNext(ClientConnection *client);
+    void sendOfflineTargets(ClientConnection *client, ClientState &state);
     void drop(ClientConnection *client, const QString &reason);
     void setAccepting(bool on);
 
@@ -65,6 +78,7 @@ private:
     const int translationLimit;
     const Limits limits;
     MessageLog *log;
+    const LanguageDetector *detector = nullptr;
     const qintptr ceiling;
     QList<QTcpServer *> servers;
     QHash<ClientConnection *, ClientState> clients;

@@ -38,8 +38,8 @@ QByteArray ApertiumFormat::deformat(const QString &text)
             ++end;
         const QStringRef run = text.midRef(i, end - i);
         endMarked = end == text.size();
-        if (endMarked || run.contains(QLatin1String("\n\n")) ||
-            run.contains(QLatin1String("\r\n\r\n")))
+        // A line break ends a sentence, so that no word is moved across it.
+        if (endMarked || run.contains(QLatin1Char('\n')) || run.contains(QLatin1Char('\r')))
             stream += sentenceEnd;
         if (run == QLatin1String(" "))
             stream += run;

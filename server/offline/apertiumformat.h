@@ -6,11 +6,12 @@
 
 // Plain text to and from Apertium's stream format, done in the server so that
 // a persistent pipeline needs no deformatter and reformatter processes of its
-// own. The rules are those of apertium-destxt and apertium-retxt, so a
-// pipeline's answers equal those of a one-shot `apertium -f txt` run: stream
-// symbols are escaped, runs of blanks other than one space travel as
-// superblanks, and an end of sentence is marked before blank lines and at the
-// end of the text.
+// own. The rules are those of apertium-destxt and apertium-retxt: stream
+// symbols are escaped and runs of blanks other than one space travel as
+// superblanks. Unlike apertium-destxt, which marks an end of sentence only
+// before blank lines and at the end of the text, every line break ends a
+// sentence: lines are translated each on its own and come back in place,
+// as a one-shot `apertium -f txt` run translates each of them.
 class ApertiumFormat
 {
 public:

@@ -7,11 +7,10 @@
 #include <QProcessEnvironment>
 
 ApertiumPipeline::ApertiumPipeline(const QString &mode, const QList<QStringList> &stages,
-                                   int timeoutMs, int idleMs, QObject *parent)
+                                   int idleMs, QObject *parent)
     : QObject(parent), modeName(mode), lastUsed(QDateTime::currentMSecsSinceEpoch())
 {
     requestTimer.setSingleShot(true);
-    requestTimer.setInterval(timeoutMs);
     connect(&requestTimer, &QTimer::timeout, this, &ApertiumPipeline::stop);
     idleTimer.setSingleShot(true);
     idleTimer.setInterval(idleMs);
@@ -105,11 +104,11 @@ QList<QStringList> ApertiumPipeline::stagesOf(const QString &command, const QStr
     return stages;
 }
 
-void ApertiumPipeline::run(const QString &text, Done whenDone)
+void ApertiumPipeline::run(const QString &text, int timeoutMs, Done whenDone)
 {
     idleTimer.stop();
     done = std::move(whenDone);
-    requestTimer.start();
+    requestTimer.start(timeoutMs);
     processes.first()->write(ApertiumFormat::deformat(text));
 }
 
@@ -134,6 +133,12 @@ void ApertiumPipeline::readAnswer()
     const int end = pending.indexOf('\0');
     if (end < 0 || !done || stopped)
         return;
+    // Every input carries at least an end of sentence; an empty answer is
+    // what the stages after a dead one flush as their input closes.
+    if (end == 0) {
+        stop();
+        return;
+    }
     const QString answer = ApertiumFormat::reformat(pending.left(end));
     pending.remove(0, end + 1);
     requestTimer.stop();

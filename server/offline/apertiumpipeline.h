@@ -25,8 +25,8 @@ public:
     // ok is false when the pipeline died, timed out or was stopped.
     using Done = std::function<void(bool ok, const QString &answer)>;
 
-    ApertiumPipeline(const QString &mode, const QList<QStringList> &stages, int timeoutMs,
-                     int idleMs, QObject *parent = nullptr);
+    ApertiumPipeline(const QString &mode, const QList<QStringList> &stages, int idleMs,
+                     QObject *parent = nullptr);
     ~ApertiumPipeline() override;
 
     // The stages of a mode command line as apertium-wblank-mode prints it,
@@ -39,7 +39,8 @@ public:
     bool isStopped() const { return stopped; }
     qint64 idleSince() const { return lastUsed; }
 
-    void run(const QString &text, Done done);
+    // A request that takes longer than timeoutMs stops the pipeline.
+    void run(const QString &text, int timeoutMs, Done done);
 
     // Kills every process of the pipeline; a request in progress is answered
     // as failed. Emits ended().

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTimer>
+#include <QtDebug>
 
 #include <memory>
 
@@ -14,8 +15,36 @@ PipelinePool::PipelinePool(const QString &modes, const Limits &bounds, QObject *
 void PipelinePool::translate(const QString &mode, const QString &text, QObject *context,
                              ApertiumPipeline::Done done)
 {
-    jobs.enqueue({mode, text, context, std::move(done)});
+    jobs.enqueue({mode, text, context, std::move(done), false});
     dispatch();
+}
+
+void PipelinePool::probe(const QString &mode, QObject *context, ApertiumPipeline::Done done)
+{
+    jobs.enqueue({mode, QString(), context, std::move(done), true});
+    dispatch();
+}
+
+void PipelinePool::prepare(const QString &mode)
+{
+    if (broken.contains(mode))
+        return;
+    for (const ApertiumPipeline *pipeline : qAsConst(pipelines)) {
+        if (pipeline->mode() == mode)
+            return;
+    }
+    open(mode);
+}
+
+void PipelinePool::reset(const QStringList &installedModes)
+{
+    stageCache.clear();
+    broken.clear();
+    const QList<ApertiumPipeline *> running = pipelines;
+    for (ApertiumPipeline *pipeline : running) {
+        if (!pipeline->isBusy() && !installedModes.contains(pipeline->mode()))
+            pipeline->stop();
+    }
 }
 
 void PipelinePool::dispatch()
@@ -25,17 +54,18 @@ void PipelinePool::dispatch()
             job = jobs.erase(job);
             continue;
         }
-        ApertiumPipeline *pipeline = pipelineFor(job->mode);
-        if (!pipeline) {
+        const bool fails = broken.contains(job->mode);
+        ApertiumPipeline *pipeline = fails ? nullptr : pipelineFor(job->mode);
+        if (!fails && !pipeline) {
             ++job;
             continue;
         }
         const Job taken = *job;
         job = jobs.erase(job);
-        if (pipeline->isStopped())
-            QTimer::singleShot(0, this, [taken] {
+        if (fails || taken.probeOnly)
+            QTimer::singleShot(0, this, [taken, fails] {
                 if (taken.context)
-                    taken.done(false, QString());
+                    taken.done(!fails, QString());
             });
         else
             start(pipeline, taken);
@@ -50,30 +80,38 @@ void PipelinePool::dispatchLater()
 ApertiumPipeline *PipelinePool::pipelineFor(const QString &mode)
 {
     int sameMode = 0;
-    ApertiumPipeline *oldestIdle = nullptr;
     for (ApertiumPipeline *pipeline : qAsConst(pipelines)) {
         if (pipeline->mode() == mode) {
             if (!pipeline->isBusy())
                 return pipeline;
             ++sameMode;
-        } else if (!pipeline->isBusy() &&
-                   (!oldestIdle || pipeline->idleSince() < oldestIdle->idleSince())) {
-            oldestIdle = pipeline;
         }
     }
-    if (sameMode >= limits.perMode)
-        return nullptr;
+    // A new pipeline takes requests once it has answered its probe; until
+    // then, a second one would only load the same data alongside.
+    if (sameMode < limits.perMode && !probing.contains(mode))
+        open(mode);
+    return nullptr;
+}
+
+void PipelinePool::open(const QString &mode)
+{
     if (pipelines.size() >= limits.maxPipelines) {
+        ApertiumPipeline *oldestIdle = nullptr;
+        for (ApertiumPipeline *pipeline : qAsConst(pipelines)) {
+            if (!pipeline->isBusy() &&
+                (!oldestIdle || pipeline->idleSince() < oldestIdle->idleSince()))
+                oldestIdle = pipeline;
+        }
         if (!oldestIdle)
-            return nullptr;
+            return;
         oldestIdle->stop();
     }
-    auto *pipeline =
-        new ApertiumPipeline(mode, stagesOf(mode), limits.timeoutMs, limits.idleMs, this);
+    auto *pipeline = new ApertiumPipeline(mode, stagesOf(mode), limits.idleMs, this);
     if (pipeline->isStopped()) {
-        // It could not even start; the request fails without a retry loop.
         pipeline->deleteLater();
-        return pipeline;
+        markBroken(mode);
+        return;
     }
     connect(pipeline, &ApertiumPipeline::ready, this, &PipelinePool::dispatch);
     connect(pipeline, &ApertiumPipeline::idleExpired, pipeline, &ApertiumPipeline::stop);
@@ -83,7 +121,25 @@ ApertiumPipeline *PipelinePool::pipelineFor(const QString &mode)
         dispatchLater();
     });
     pipelines.append(pipeline);
-    return pipeline;
+    probing.insert(mode);
+    // The probe also waits out the loading of the data, which the first real
+    // request would otherwise wait for.
+    pipeline->run(QStringLiteral("The first test of a new translation pipeline."), limits.probeMs,
+                  [this, mode](bool ok, const QString &) {
+                      probing.remove(mode);
+                      if (!ok)
+                          markBroken(mode);
+                  });
+}
+
+void PipelinePool::markBroken(const QString &mode)
+{
+    qWarning().noquote() << "the Apertium mode" << mode
+                         << "failed its first translation; it is left out until the language "
+                            "data changes";
+    broken.insert(mode);
+    emit modeBroken(mode);
+    dispatchLater();
 }
 
 void PipelinePool::start(ApertiumPipeline *pipeline, const Job &job)
@@ -92,11 +148,12 @@ void PipelinePool::start(ApertiumPipeline *pipeline, const Job &job)
         connect(job.context, &QObject::destroyed, pipeline, &ApertiumPipeline::stop));
     const QPointer<QObject> context = job.context;
     const ApertiumPipeline::Done done = job.done;
-    pipeline->run(job.text, [cancel, context, done](bool ok, const QString &answer) {
-        QObject::disconnect(*cancel);
-        if (context)
-            done(ok, answer);
-    });
+    pipeline->run(job.text, limits.timeoutMs,
+                  [cancel, context, done](bool ok, const QString &answer) {
+                      QObject::disconnect(*cancel);
+                      if (context)
+                          done(ok, answer);
+                  });
 }
 
 QList<QStringList> PipelinePool::stagesOf(const QString &mode)

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QQueue>
+#include <QSet>
 #include <QStringList>
 
 // The persistent Apertium pipelines of the server. Requests for one mode share
@@ -17,6 +18,10 @@
 // pipelines are closed after idleMs; a request that takes longer than
 // timeoutMs fails and its pipeline is killed, to be started afresh when
 // needed.
+//
+// Every new pipeline first translates a short probe within probeMs. A mode
+// whose pipeline dies, hangs or cannot start on it is broken: it gets no
+// pipeline any more and its requests fail at once, until reset().
 class PipelinePool : public QObject
 {
     Q_OBJECT
@@ -28,6 +33,7 @@ public:
         int perMode = 2;
         int idleMs = 300000;
         int timeoutMs = 60000;
+        int probeMs = 10000;
     };
 
     PipelinePool(const QString &modesDirectory, const Limits &limits, QObject *parent = nullptr);
@@ -37,6 +43,23 @@ public:
     void translate(const QString &mode, const QString &text, QObject *context,
                    ApertiumPipeline::Done done);
 
+    // Starts a pipeline for a mode that has none, so that its first request
+    // finds it loaded; nothing when no place is free.
+    void prepare(const QString &mode);
+
+    // `done` runs once the mode has a pipeline that passed its probe (ok),
+    // or once the mode is broken, as translate() would.
+    void probe(const QString &mode, QObject *context, ApertiumPipeline::Done done);
+
+    bool isBroken(const QString &mode) const { return broken.contains(mode); }
+
+    // The language data changed: modes are read afresh, broken ones get
+    // another chance, and idle pipelines of modes that are gone are closed.
+    void reset(const QStringList &installedModes);
+
+signals:
+    void modeBroken(const QString &mode);
+
 private:
     struct Job
     {
@@ -44,11 +67,14 @@ private:
         QString text;
         QPointer<QObject> context;
         ApertiumPipeline::Done done;
+        bool probeOnly;
     };
 
     void dispatch();
     void dispatchLater();
     ApertiumPipeline *pipelineFor(const QString &mode);
+    void open(const QString &mode);
+    void markBroken(const QString &mode);
     void start(ApertiumPipeline *pipeline, const Job &job);
     QList<QStringList> stagesOf(const QString &mode);
 
@@ -57,6 +83,8 @@ private:
     QList<ApertiumPipeline *> pipelines;
     QQueue<Job> jobs;
     QHash<QString, QList<QStringList>> stageCache;
+    QSet<QString> broken;
+    QSet<QString> probing;
 };
 
 #endif

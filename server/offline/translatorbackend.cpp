@@ -6,6 +6,13 @@ TranslatorBackend::TranslatorBackend(QObject *parent) : QObject(parent) {}
 
 TranslatorBackend::~TranslatorBackend() = default;
 
+QStringList TranslatorBackend::offlineTargets(const QString &) const
+{
+    return {};
+}
+
+void TranslatorBackend::prepare(const QString &, const QString &) {}
+
 QString TranslatorBackend::noOfflineTranslation(const ServerCatalogue &catalogue,
                                                 const QString &source, const QString &target)
 {

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,9 +25,21 @@ public:
     virtual void translate(const QString &source, const QString &target, const QString &text,
                            QObject *context, Done done) = 0;
 
+    // The codes of the languages this back end translates the source to, in
+    // catalogue order; for "auto", those it translates some language to.
+    // None by default: only a back end that knows its languages names them.
+    virtual QStringList offlineTargets(const QString &source) const;
+
+    // Readies the pair ahead of its first request; nothing by default.
+    virtual void prepare(const QString &source, const QString &target);
+
     // The plain English answer for a pair that cannot be translated offline.
     static QString noOfflineTranslation(const ServerCatalogue &catalogue, const QString &source,
                                         const QString &target);
+
+signals:
+    // What offlineTargets() answers may have changed.
+    void languagesChanged();
 };
 
 #endif

@@ -11,16 +11,26 @@
 namespace {
 
 // Interface keys every section of the interface-text file must hold.
-const QStringList interfaceKeys = {
-    QStringLiteral("app_name1"),       QStringLiteral("clear"),
-    QStringLiteral("translate"),       QStringLiteral("Help"),
-    QStringLiteral("welcome1"),        QStringLiteral("welcome2"),
-    QStringLiteral("welcome3"),        QStringLiteral("welcome4"),
-    QStringLiteral("restore"),         QStringLiteral("quit"),
-    QStringLiteral("previous"),        QStringLiteral("next"),
-    QStringLiteral("source_text"),     QStringLiteral("result_text"),
-    QStringLiteral("source_language"), QStringLiteral("target_language"),
-    QStringLiteral("cut_notice")};
+const QStringList interfaceKeys = {QStringLiteral("app_name1"),
+                                   QStringLiteral("clear"),
+                                   QStringLiteral("translate"),
+                                   QStringLiteral("Help"),
+                                   QStringLiteral("welcome1"),
+                                   QStringLiteral("welcome2"),
+                                   QStringLiteral("welcome3"),
+                                   QStringLiteral("welcome4"),
+                                   QStringLiteral("restore"),
+                                   QStringLiteral("quit"),
+                                   QStringLiteral("previous"),
+                                   QStringLiteral("next"),
+                                   QStringLiteral("source_text"),
+                                   QStringLiteral("result_text"),
+                                   QStringLiteral("source_language"),
+                                   QStringLiteral("target_language"),
+                                   QStringLiteral("cut_notice"),
+                                   QStringLiteral("translated_web"),
+                                   QStringLiteral("translated_offline"),
+                                   QStringLiteral("offline_mark")};
 
 using Sections = QHash<QString, QHash<QString, QString>>;
 

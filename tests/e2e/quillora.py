@@ -169,18 +169,25 @@ class Client:
     """The real client on the test's X display, with a home, data and runtime
     directories of its own under root."""
 
-    def __init__(self, root, locale="de_DE.UTF-8", uid=None, offline=False):
+    def __init__(self, root, locale="de_DE.UTF-8", uid=None, offline=False, runtime_dir=True,
+                 path=None):
         """As user uid if given; offline, as root, in a network of its own where
-        it reaches no server and no web page. /tmp stays shared by all."""
+        it reaches no server and no web page; without runtime_dir, as on a login
+        that has no XDG_RUNTIME_DIR; with the folder path first on its search
+        path. /tmp stays shared by all."""
         self.root = str(root)
         # Without OpenGL, as the client starts by itself.
         self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb",
                         QT_XCB_GL_INTEGRATION="none")
+        if path:
+            self.env["PATH"] = f"{path}:{self.env['PATH']}"
         for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
             self.env[name] = os.path.join(self.root, name.lower())
             os.makedirs(self.env[name], mode=0o700, exist_ok=True)
             if uid is not None:
                 os.chown(self.env[name], uid, uid)
+        if not runtime_dir:
+            del self.env["XDG_RUNTIME_DIR"]
         self.prefix = ["unshare", "-n"] if offline and os.geteuid() == 0 else []
         if uid is not None:
             self.prefix += ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups"]

@@ -24,17 +24,21 @@ def server(tmp_path_factory):
     (LIMIT_REQUEST, LIMIT + "1234"),
     ("en~de~Hallo Welt", "[de] Hallo Welt"),
     ("haw~zh-CN~a~b\nc", "[zh-CN] a~b\nc"),
-    ("auto~de~" + LIMIT + "5" + TABLE, "[de] 5"),
+    ("auto~de~" + LIMIT + "5" + TABLE, ["Detected language=en", "[de] 5"]),
+    ("auto~de~Bonjour tout le monde, comment allez-vous ?",
+     ["Detected language=fr", "[de] Bonjour tout le monde, comment allez-vous ?"]),
     ("no request at all", "[de] next"),
     ("e1~de~digits are no code", "[de] next"),
 ])
 def test_answers(server, message, answer):
     """Each message is followed by a request: a message that gets no answer
-    shows as the answer to that request coming first."""
+    shows as the answer to that request coming first. The language found
+    for "auto" comes just before the translation."""
+    answers = answer if isinstance(answer, list) else [answer]
     link = server.link()
     link.send(message)
     link.send("en~de~next")
-    assert link.receive() == answer
+    assert [link.receive() for _ in answers] == answers
     assert message in log_texts(server.log)
 
 
@@ -47,11 +51,11 @@ def test_display_tables(server, language, german):
     assert table.startswith(TABLE)
     lines = table[len(TABLE):].split("\n")
     keys = [line.split("=", 1)[0] for line in lines]
-    assert keys[:17] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
+    assert keys[:20] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
                          "welcome3", "welcome4", "restore", "quit", "previous", "next",
                          "source_text", "result_text", "source_language", "target_language",
-                         "cut_notice"]
-    assert keys[17:] == catalogue() + [""]
+                         "cut_notice", "translated_web", "translated_offline", "offline_mark"]
+    assert keys[20:] == catalogue() + [""]
     assert "German=" + german in lines
     if language == "Klingon":
         assert table == server.link().ask(ANNOUNCE + "English")

@@ -2,6 +2,7 @@
 server's defences against careless and hostile clients."""
 import atexit
 import os
+import re
 import shutil
 import signal
 import socket
@@ -30,6 +31,25 @@ def one_shot(mode, text):
                           capture_output=True, check=True).stdout.decode()
 
 
+def line_by_line(mode, text):
+    """Each line translated on its own, the line breaks and blanks around them kept."""
+    parts = re.split(r"(\s*[\r\n]\s*)", text)
+    return "".join(part if i % 2 else one_shot(mode, part) for i, part in enumerate(parts))
+
+
+def add_modes(data, **modes):
+    """Mode files in data/modes: a name of an installed mode, or a stage's shell script."""
+    os.makedirs(data / "modes", exist_ok=True)
+    for name, stage in modes.items():
+        mode = data / "modes" / f"{name.replace('_', '-')}.mode"
+        if stage in ("eng-spa", "spa-eng", "fr-es"):
+            mode.symlink_to(f"/usr/share/apertium/modes/{stage}.mode")
+        else:
+            (data / name).write_text(f"#!/bin/bash\n{stage}\n")
+            (data / name).chmod(0o755)
+            mode.write_text(f"{data / name}\n")
+
+
 @pytest.fixture(scope="module")
 def server():
     with Server("--backend", "apertium") as running:
@@ -39,14 +59,15 @@ def server():
 @pytest.mark.parametrize("text", [
     "The cat sleeps.",
     "First line\nsecond line\n\n\nafter blank lines\n",
+    "The red\nhouse is big \r\n\r\n I like the green\t\ncar",
     "  Indented\ttab~tilde ~ and [brackets] <x> {y} a/b \\ $5 @me ^_^",
     "Ünïcode façade, 日本語 and 😀 emoji.\r\nWindows line",
     LONG,
 ])
-def test_warm_pipeline_answers_like_one_shot_apertium(server, text):
+def test_warm_pipeline_answers_line_by_line_like_one_shot_apertium(server, text):
     link = server.link()
     link.ask("en~es~warm up")
-    assert link.ask("en~es~" + text) == one_shot("eng-spa", text)
+    assert link.ask("en~es~" + text) == line_by_line("eng-spa", text)
 
 
 def test_clients_sharing_a_pair_get_their_own_answers_in_order(server):
@@ -66,7 +87,11 @@ def test_clients_sharing_a_pair_get_their_own_answers_in_order(server):
 ])
 def test_pairs_without_a_direct_mode_go_through_a_third_language(server, source, text, answer):
     target = "fr" if source == "en" else "en"
-    assert server.link().ask(f"{source}~{target}~{text}") == answer
+    link = server.link()
+    link.send(f"{source}~{target}~{text}")
+    if source == "auto":  # the language found comes first
+        assert link.receive() == "Detected language=fr"
+    assert link.receive() == answer
 
 
 @pytest.mark.parametrize("args, code, output", [
@@ -98,45 +123,72 @@ def test_a_taken_port(holder, code):
     assert ("another quillora-server is already listening" in run.stderr) == (code == 0)
 
 
-def test_a_hung_pipeline_is_timed_out_and_answered(tmp_path, monkeypatch):
-    """A stage that takes its input and never answers."""
-    stage = tmp_path / "hang"
-    stage.write_text("#!/bin/sh\nexec cat >/dev/null\n")
-    stage.chmod(0o755)
-    (tmp_path / "modes").mkdir()
-    (tmp_path / "modes" / "eng-deu.mode").write_text(f"{stage}\n")
+def test_pairs_installed_and_removed_while_running_are_followed(tmp_path, monkeypatch):
+    add_modes(tmp_path, eng_spa="eng-spa")
     monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
-    with Server("--backend", "apertium", "--request-timeout", "1") as running:
+    with Server("--backend", "apertium", "--rescan-delay", "0.2") as running:
+        link = running.link()
+        assert link.ask("Offline targets for=auto") == "Offline targets=auto~es"
+        assert link.ask("Offline targets for=fr") == "Offline targets=fr~"
+        assert link.ask("fr~es~Bonjour.") == "No offline translation is available for French to Spanish."
+        add_modes(tmp_path, fr_es="fr-es")
+        assert link.receive() == "Offline targets=fr~es"
+        link.send("Prepare translation=fr~es")
+        assert wait_until(running.descendants)
+        assert link.ask("fr~es~Bonjour.") == "Saludo."
+        os.remove(tmp_path / "modes" / "fr-es.mode")
+        assert link.receive() == "Offline targets=fr~"
+        assert link.ask("fr~es~Bonjour.") == "No offline translation is available for French to Spanish."
+
+
+def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypatch):
+    """Stages that die, hang, or answer their first input and hang on the next."""
+    add_modes(tmp_path, eng_spa="eng-spa", spa_eng="spa-eng", fr_es="fr-es", fra_eng="exit 1",
+              eng_deu="exec cat >/dev/null",
+              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; exec cat >/dev/null",
+              eng_ita="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; read -r -d '' x; printf '\\0'")
+    monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
+    listed = subprocess.run([SERVER_BIN, "--list-pairs", "--probe-timeout", "1"],
+                            capture_output=True, text=True, timeout=60).stdout
+    for line in ("en -> ca: eng-cat\n", "en -> de: eng-deu (broken)\n", "fr -> en: fr-es, spa-eng\n"):
+        assert line in listed
+    with Server("--backend", "apertium", "--probe-timeout", "1", "--request-timeout", "1") as running:
         link = running.link()
         link.sock.settimeout(15)
-        assert link.ask("en~de~Hello.") == FAILED
+        assert link.ask("Offline targets for=en") == "Offline targets=en~ca,de,it,es"
+        link.send("en~de~Hello.")
+        assert [link.receive(), link.receive()] == ["Offline targets=en~ca,it,es", FAILED]
         assert wait_until(lambda: not running.descendants())
+        assert link.ask("en~de~Hello again.") == FAILED
+        assert link.ask("fr~en~Le chat est noir.") == "The cat is black."
+        assert link.ask("en~ca~Hello.") == FAILED  # a hang past the request time-out
+        assert link.ask("en~it~Hello.") == FAILED  # an empty answer, as after a stage died
+        assert sum("failed its first translation" in line for line in running.messages) == 2
 
 
-def test_a_killed_pipeline_answers_its_request_and_is_replaced():
+@pytest.mark.parametrize("ending", ["a stage dies", "the client leaves"])
+def test_a_request_cut_short_ends_its_pipeline(ending):
     with Server("--backend", "apertium") as running:
         link = running.link()
+        assert link.ask("en~es~Good morning.") == "Buenos días."
+        stages = running.descendants()
+        stopped = sorted(stages)[len(stages) // 2]
+        os.kill(stopped, signal.SIGSTOP)
         link.send("en~es~The first request.")
-        stages = wait_until(lambda: len(running.descendants()) > 5 and running.descendants())
-        os.kill(sorted(stages)[len(stages) // 2], signal.SIGKILL)
-        assert link.receive() == FAILED
-        assert link.ask("en~es~The second request.") == "La segunda petición."
-        assert not stages & running.descendants()
-
-
-@pytest.mark.parametrize("ending, args", [
-    ("client leaves mid-request", []),
-    ("pipeline idle", ["--pipeline-idle", "1"]),
-])
-def test_no_pipeline_process_outlives_its_use(ending, args):
-    with Server("--backend", "apertium", *args) as running:
-        link = running.link()
-        if ending == "pipeline idle":
-            assert link.ask("en~es~Good morning.") == "Buenos días."
+        # Answered at once, after the request has gone into the pipeline.
+        assert link.ask("Get Translate Limit1 Length From Server").endswith("=50000")
+        if ending == "a stage dies":
+            os.kill(stopped, signal.SIGKILL)
+            assert link.receive() == FAILED
+            assert link.ask("en~es~The second request.") == "La segunda petición."
         else:
-            link.send("en~es~" + LONG)
-            assert wait_until(running.descendants)
             link.close()
+        assert wait_until(lambda: not stages & running.descendants())
+
+
+def test_an_unused_pipeline_is_closed():
+    with Server("--backend", "apertium", "--pipeline-idle", "1") as running:
+        assert running.link().ask("en~es~Good morning.") == "Buenos días."
         assert wait_until(lambda: not running.descendants())
 
 

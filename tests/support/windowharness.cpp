@@ -34,6 +34,7 @@ Endpoints WindowHarness::refusingEndpoints(quint16 port)
     endpoints.serverHost = QStringLiteral("127.0.0.1");
     endpoints.serverPort = QString::number(port);
     endpoints.webPage = QUrl(QStringLiteral("http://127.0.0.1:%1/m").arg(port));
+    endpoints.startServer = false;
     return endpoints;
 }
 
@@ -55,6 +56,11 @@ Endpoints WindowHarness::endpoints() const
     Endpoints endpoints;
     endpoints.webTimeoutMs = pageTimeoutMs;
     endpoints.serverTimeoutMs = serverTimeoutMs;
+    endpoints.pageProbeMs = pageProbeMs;
+    endpoints.startServer = false;
+    endpoints.dictionaryHost = QStringLiteral("127.0.0.1");
+    endpoints.dictionaryPort = dictionaryPort;
+    endpoints.speechEngine = speechEngine;
     if (pageServer)
         endpoints.webPage = pageServer->url();
     if (peerServer) {
@@ -76,12 +82,13 @@ MainWindow *WindowHarness::openWindowWithoutServer(const QString &locale)
     QTcpServer probe;
     if (!probe.listen(QHostAddress::LocalHost))
         return nullptr;
-    Endpoints endpoints = refusingEndpoints(probe.serverPort());
+    const quint16 port = probe.serverPort();
     probe.close();
-    endpoints.webTimeoutMs = pageTimeoutMs;
-    endpoints.serverTimeoutMs = serverTimeoutMs;
-    if (pageServer)
-        endpoints.webPage = pageServer->url();
+    Endpoints endpoints = this->endpoints();
+    endpoints.serverHost = QStringLiteral("127.0.0.1");
+    endpoints.serverPort = QString::number(port);
+    if (!pageServer)
+        endpoints.webPage = refusingEndpoints(port).webPage;
     return openWindow(locale, endpoints);
 }
 

@@ -46,9 +46,15 @@ public:
     // Closes the window before the servers, and removes the data directory.
     void stop();
 
-    // How long windows opened later wait for the page and the server.
+    // How long windows opened later wait for the page and the server, and
+    // how often they ask a page that stopped answering again.
     int pageTimeoutMs = 15000;
     int serverTimeoutMs = 75000;
+    int pageProbeMs = 30000;
+    // The DICT server of windows opened later; none listens on port 0.
+    quint16 dictionaryPort = 0;
+    // No such speech engine: reaching a real one takes seconds.
+    QString speechEngine = QStringLiteral("none");
 
     PageServer *page() const { return pageServer.get(); }
     PeerServer *peer() const { return peerServer.get(); }
