@@ -178,7 +178,9 @@ class Client:
         that has no XDG_RUNTIME_DIR; with the folder path first on its search
         path. /tmp stays shared by all."""
         self.root = str(root)
-        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb")
+        # Without OpenGL, as the client starts by itself.
+        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb",
+                        QT_XCB_GL_INTEGRATION="none")
         if path:
             self.env["PATH"] = f"{path}:{self.env['PATH']}"
         for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):
