@@ -150,13 +150,15 @@ def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypa
               eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; exec cat >/dev/null",
               eng_ita="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; read -r -d '' x; printf '\\0'")
     monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
-    listed = subprocess.run([SERVER_BIN, "--list-pairs", "--probe-timeout", "1"],
+    # Long enough for a real pair to load its data on a busy machine; the
+    # fake stages that hang are found when it runs out.
+    listed = subprocess.run([SERVER_BIN, "--list-pairs", "--probe-timeout", "5"],
                             capture_output=True, text=True, timeout=60).stdout
     for line in ("en -> ca: eng-cat\n", "en -> de: eng-deu (broken)\n", "fr -> en: fr-es, spa-eng\n"):
         assert line in listed
-    with Server("--backend", "apertium", "--probe-timeout", "1", "--request-timeout", "1") as running:
+    with Server("--backend", "apertium", "--probe-timeout", "5", "--request-timeout", "3") as running:
         link = running.link()
-        link.sock.settimeout(15)
+        link.sock.settimeout(30)
         assert link.ask("Offline targets for=en") == "Offline targets=en~ca,de,it,es"
         link.send("en~de~Hello.")
         assert [link.receive(), link.receive()] == ["Offline targets=en~ca,it,es", FAILED]
