@@ -1,6 +1,5 @@
 #include "mainwindow/languageselection.h"
 
-#include "mainwindow/flagbuttons.h"
 #include "mainwindow/languagecatalogue.h"
 #include "mainwindow/userdatafiles.h"
 
@@ -13,7 +12,7 @@ LanguageSelection::LanguageSelection(QComboBox *fromBox, QComboBox *toBox,
 {
 }
 
-int LanguageSelection::restore(const QString &localeName, FlagButtons *flags)
+int LanguageSelection::restore(const QString &localeName)
 {
     from->addItems(catalogue.sourceLanguageNames());
     to->addItems(catalogue.targetLanguageNames());
@@ -25,7 +24,6 @@ int LanguageSelection::restore(const QString &localeName, FlagButtons *flags)
     if (restored && stored.displayLanguage >= 1 &&
         stored.displayLanguage < catalogue.displayLanguageNames().size())
         displayLanguage = stored.displayLanguage;
-    flags->choose(displayLanguage);
     if (!restored || (stored.source == 0 && stored.target == 0))
         return displayLanguage;
     if (stored.source >= 0 && stored.source < from->count())

@@ -3,7 +3,6 @@
 
 #include <QString>
 
-class FlagButtons;
 class LanguageCatalogue;
 class QComboBox;
 class UserDataFiles;
@@ -18,8 +17,8 @@ public:
                       const UserDataFiles &files);
 
     // Fills both boxes, picks the locale's target and applies what was
-    // stored; returns the display language, whose flag it checks.
-    int restore(const QString &localeName, FlagButtons *flags);
+    // stored; returns the stored display language.
+    int restore(const QString &localeName);
     void save(int displayLanguage) const;
 
 private:

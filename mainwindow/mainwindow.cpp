@@ -1,7 +1,7 @@
 #include "mainwindow/mainwindow.h"
 
 #include "dictionary/dictionarypanel.h"
-#include "mainwindow/flagbuttons.h"
+#include "mainwindow/displaylanguage.h"
 #include "mainwindow/historysearch.h"
 #include "mainwindow/languageselection.h"
 #include "mainwindow/languageswap.h"
@@ -40,7 +40,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      selection(nullptr), tray(nullptr), flags(nullptr), swap(nullptr), historySearch(nullptr)
+      selection(nullptr), tray(nullptr), language(nullptr), swap(nullptr), historySearch(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
@@ -55,8 +55,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     // Before the link-up handler: the server hears of the pair before the welcome text.
     marks = new OfflineMarks(session, ui->comboBoxFrom, ui->comboBoxTo, catalogue, this);
 
-    flags = new FlagButtons(this, catalogue.displayLanguageNames());
-    connect(flags, &FlagButtons::clicked, this, &MainWindow::flagClicked);
+    language = new DisplayLanguage(this, ui->comboBoxTo, session, catalogue);
+    connect(language, &DisplayLanguage::chosen, this, &MainWindow::saveLanguageSelection);
 
     display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
                              catalogue, displayTexts, run, marks);
@@ -70,7 +70,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
     tray = new SystemTray(this);
 
-    displayLanguageIndex = selection->restore(localeName, flags);
+    language->show(selection->restore(localeName));
     history.load(dataFiles.path(historyFile));
     WindowPlacement::restore(this, dataFiles.path(placementFile));
     swap = new LanguageSwap({ui->pushButton_swap, ui->comboBoxFrom, ui->comboBoxTo,
@@ -89,6 +89,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     connect(session, &ServerSession::displayTableArrived, this, &MainWindow::takeDisplayTable);
     connect(session, &ServerSession::limitArrived, this,
             [this](int limit) { translationLimit = limit; });
+    connect(session, &ServerSession::foreignServerRefused, this,
+            [this] { statusBar()->showMessage(WindowTexts::foreignServerNotice(displayTexts)); });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
     connect(hotkey, &QuickTranslateHotkey::selectionCaptured, this,
@@ -139,6 +141,11 @@ void MainWindow::bringForward()
     activateWindow();
 }
 
+int MainWindow::currentDisplayLanguage() const
+{
+    return language->index();
+}
+
 void MainWindow::quickTranslate()
 {
     hotkey->captureSelection();
@@ -153,7 +160,7 @@ void MainWindow::firstHide()
 
 void MainWindow::saveLanguageSelection()
 {
-    selection->save(displayLanguageIndex);
+    selection->save(language->index());
 }
 
 void MainWindow::on_comboBoxFrom_activated(int)
@@ -192,7 +199,7 @@ void MainWindow::translateSourceText()
     // The welcome text is always at hand through Help.
     if (text != lastWelcomeText &&
         history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
-                                  ui->comboBoxTo->currentIndex(), displayLanguageIndex)) {
+                                  ui->comboBoxTo->currentIndex(), language->index())) {
         history.save(dataFiles.path(historyFile));
         historySearch->refresh();
     }
@@ -218,8 +225,7 @@ void MainWindow::setStatus(bool newStatus)
         return;
     ui->pushButton_translate->setEnabled(true);
     saveLanguageSelection();
-    announceDisplayLanguage(displayLanguageIndex);
-    flags->choose(displayLanguageIndex);
+    language->announce();
     session->requestLimit();
 
     // A link that comes back must not throw away what the user has typed.
@@ -242,23 +248,6 @@ void MainWindow::takeDisplayTable(const QString &table)
 {
     dataFiles.storeDisplayTable(table, &displayTexts);
     retranslateFromTable();
-}
-
-void MainWindow::announceDisplayLanguage(int index)
-{
-    session->announceDisplayLanguage(catalogue.displayLanguageNames().value(index));
-}
-
-void MainWindow::flagClicked(int index)
-{
-    // The flag of the current language, clicked again, makes that language
-    // the target.
-    if (index == displayLanguageIndex)
-        ui->comboBoxTo->setCurrentIndex(LanguageCatalogue::targetIndexOfDisplayLanguage(index));
-    displayLanguageIndex = index;
-    saveLanguageSelection();
-    announceDisplayLanguage(index);
-    flags->choose(index);
 }
 
 void MainWindow::HelpAction()
@@ -286,12 +275,9 @@ void MainWindow::replayHistoryEntry(int position)
 {
     ui->comboBoxFrom->setCurrentIndex(history.from(position));
     ui->comboBoxTo->setCurrentIndex(history.to(position));
-    const int displayLanguage = history.displayLanguage(position);
     // The interface follows the entry, and so does the flag that counts as
     // the current one.
-    displayLanguageIndex = displayLanguage;
-    announceDisplayLanguage(displayLanguage);
-    flags->choose(displayLanguage);
+    language->follow(history.displayLanguage(position));
     ui->plainTextEdit_source->setPlainText(history.text(position));
     history.setBrowsing(true);
     translateSourceText();

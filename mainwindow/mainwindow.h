@@ -12,7 +12,7 @@
 #include <QString>
 
 class QAction;
-class FlagButtons;
+class DisplayLanguage;
 class HistorySearch;
 class LanguageSelection;
 class LanguageSwap;
@@ -47,7 +47,7 @@ public:
     // Read-only views for tests.
     const TranslationHistory &translationHistory() const { return history; }
     int currentTranslationLimit() const { return translationLimit; }
-    int currentDisplayLanguage() const { return displayLanguageIndex; }
+    int currentDisplayLanguage() const;
     SystemTray *systemTray() const { return tray; }
     QuickTranslateHotkey *quickTranslateHotkey() const { return hotkey; }
     LanguageSwap *languageSwap() const { return swap; }
@@ -78,8 +78,6 @@ private:
 
     void retranslateFromTable();
     void takeDisplayTable(const QString &table);
-    void flagClicked(int index);
-    void announceDisplayLanguage(int index);
 
     void replayHistoryEntry(int position);
 
@@ -88,7 +86,6 @@ private:
     LanguageCatalogue catalogue;
     DisplayTextTable displayTexts;
     TranslationHistory history;
-    int displayLanguageIndex = 0;
     int translationLimit;
     // The welcome text last put into the source box, so that a reconnection
     // can tell it from text the user typed.
@@ -100,7 +97,7 @@ private:
     QuickTranslateHotkey *hotkey;
     LanguageSelection *selection;
     SystemTray *tray;
-    FlagButtons *flags;
+    DisplayLanguage *language;
     LanguageSwap *swap;
     HistorySearch *historySearch;
     OfflineMarks *marks;

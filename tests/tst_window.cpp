@@ -587,8 +587,8 @@ void TestWindow::pictures_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("picture"); // none where text covers it
     QTest::addColumn<bool>("lineHigh");
-    for (const QString &row : {"toolButton=quillora_30_30", "pushButton_prev=left_arrow",
-                               "pushButton_play=", "pushButton_next=right_arrow"})
+    for (const QString row : {"toolButton=quillora_30_30", "pushButton_prev=left_arrow",
+                              "pushButton_play=", "pushButton_next=right_arrow"})
         QTest::newRow(qPrintable(row))
             << row.section('=', 0, 0) << row.section('=', 1) << !row.startsWith("tool");
     for (const QString &flag : flagNames)

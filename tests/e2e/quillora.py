@@ -76,7 +76,9 @@ class Link:
             while self.sock.recv(65536):
                 pass
             return True
-        except (ConnectionResetError, socket.timeout):
+        except ConnectionResetError:
+            return True
+        except socket.timeout:
             return False
 
     def close(self):
@@ -86,15 +88,15 @@ class Link:
 
 class Server:
     """quillora-server on 127.0.0.1 and a free port, for one test; on a given
-    port it listens where it does by default."""
+    port it listens where it does by default. Keywords go to Popen."""
 
-    def __init__(self, *args, port=None):
+    def __init__(self, *args, port=None, **popen):
         for _ in range(5):
             self.port = port or free_port()
             where = [] if port else ["--listen", "127.0.0.1"]
             self.proc = subprocess.Popen(
                 [SERVER_BIN, "--port", str(self.port), *where, *args],
-                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, **popen)
             if "listening on" in self.proc.stdout.readline():
                 self.messages = []
                 threading.Thread(target=self._collect_log, daemon=True).start()
