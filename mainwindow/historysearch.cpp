@@ -40,10 +40,6 @@ HistorySearch::HistorySearch(QLineEdit *searchField, TranslationHistory &transla
             });
     connect(new QShortcut(QKeySequence::Find, field->window()), &QShortcut::activated, this,
             &HistorySearch::focus);
-    // The clear button shows only over text, and finding its icon in the
-    // desktop's icon theme costs more than building the rest of the window,
-    // so it is set up once the field first holds text.
-    connect(field, &QLineEdit::textChanged, this, [this] { field->setClearButtonEnabled(true); });
     refresh();
 }
 
