@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/fontwarmup.h"
 #include "app/singleinstance.h"
 #include "mainwindow/mainwindow.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
     // window first shows.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    FontWarmUp fonts;
     // On a high-density screen the window, its flags and its buttons grow
     // with the text instead of staying at their pixel sizes.
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
@@ -41,6 +43,7 @@ int main(int argc, char *argv[])
     if (!instance.acquire())
         return 0;
 
+    fonts.wait();
     const QString localeName = QGuiApplication::inputMethod()->locale().name();
     MainWindow window(localeName);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::bringForward);

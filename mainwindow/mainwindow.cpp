@@ -7,6 +7,7 @@
 #include "mainwindow/languageswap.h"
 #include "mainwindow/listenbuttons.h"
 #include "mainwindow/offlinemarks.h"
+#include "mainwindow/picturebuttons.h"
 #include "mainwindow/quicktranslatehotkey.h"
 #include "mainwindow/resultcopier.h"
 #include "mainwindow/rundisplay.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
+    new PictureButtons(this);
     webPage->setTimeout(endpoints.webTimeoutMs);
     run->setServerTimeout(endpoints.serverTimeoutMs);
     run->pageHealth()->setProbeInterval(endpoints.pageProbeMs);
@@ -66,9 +68,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     ui->toolButton->setMenu(helpMenu);
     connect(helpAction, &QAction::triggered, this, &MainWindow::HelpAction);
 
-    const QIcon icon(QStringLiteral(":/image/image/quillora.png"));
-    setWindowIcon(icon);
-    tray = new SystemTray(this, icon);
+    tray = new SystemTray(this);
 
     language->show(selection->restore(localeName));
     history.load(dataFiles.path(historyFile));
@@ -89,6 +89,8 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     connect(session, &ServerSession::displayTableArrived, this, &MainWindow::takeDisplayTable);
     connect(session, &ServerSession::limitArrived, this,
             [this](int limit) { translationLimit = limit; });
+    connect(session, &ServerSession::foreignServerRefused, this,
+            [this] { statusBar()->showMessage(WindowTexts::foreignServerNotice(displayTexts)); });
     connect(session, &ServerSession::versionMismatched, ui->plainTextEdit_translate,
             &QPlainTextEdit::clear);
     connect(hotkey, &QuickTranslateHotkey::selectionCaptured, this,
@@ -128,7 +130,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::showEvent(QShowEvent *event)
 {
-    tray->icon()->hide();
+    tray->hide();
     QMainWindow::showEvent(event);
 }
 

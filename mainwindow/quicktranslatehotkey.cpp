@@ -15,7 +15,17 @@ QuickTranslateHotkey::QuickTranslateHotkey(QWidget *mainWindow)
     clipboardTimer.setSingleShot(true);
     clipboardTimer.setInterval(clipboardWaitMs);
     connect(&clipboardTimer, &QTimer::timeout, this, &QuickTranslateHotkey::readSelection);
-    keyboardHook = KeyboardHook::install([this] { leftControlReleased(); });
+    // Installed once the event loop runs: the window is then on screen, and
+    // the hook's own connections to the desktop and their round trips no
+    // longer hold it back.
+    QTimer::singleShot(0, this, [this] { hook(); });
+}
+
+KeyboardHook &QuickTranslateHotkey::hook()
+{
+    if (!keyboardHook)
+        keyboardHook = KeyboardHook::install([this] { leftControlReleased(); });
+    return *keyboardHook;
 }
 
 QuickTranslateHotkey::~QuickTranslateHotkey() = default;
@@ -43,7 +53,7 @@ void QuickTranslateHotkey::captureSelection()
         return;
 
     const bool fromPrimary =
-        keyboardHook->selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
+        hook().selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
     if (window->isActiveWindow()) {
         // The primary selection already holds what is selected in the window.
         if (!fromPrimary) {
@@ -60,7 +70,7 @@ void QuickTranslateHotkey::captureSelection()
     clipboardWatch = connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
                              &QuickTranslateHotkey::readSelection);
     clipboardTimer.start();
-    keyboardHook->copyForegroundSelection();
+    hook().copyForegroundSelection();
 }
 
 void QuickTranslateHotkey::readSelection()
@@ -68,7 +78,7 @@ void QuickTranslateHotkey::readSelection()
     clipboardTimer.stop();
     disconnect(clipboardWatch);
     const bool fromPrimary =
-        keyboardHook->selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
+        hook().selectionPlace() == KeyboardHook::SelectionPlace::PrimarySelection;
     QString text = QApplication::clipboard()->text(fromPrimary ? QClipboard::Selection
                                                                : QClipboard::Clipboard);
     if (text.contains(QLatin1String("file://")))

@@ -44,6 +44,8 @@ private slots:
     void doKeyProcess();
 
 private:
+    // The hook, installed by the first call.
+    KeyboardHook &hook();
     void readSelection();
 
     QWidget *window;

@@ -99,3 +99,10 @@ void WindowTexts::label(QWidget *window, const DisplayTextTable &table,
              table.displayText(language, language));
     }
 }
+
+QString WindowTexts::foreignServerNotice(const DisplayTextTable &table)
+{
+    return table.displayText(QStringLiteral("foreign_server"),
+                             QStringLiteral("Not connected: the companion server on this "
+                                            "computer belongs to another user."));
+}

@@ -1,6 +1,8 @@
 #ifndef WINDOWTEXTS_H
 #define WINDOWTEXTS_H
 
+#include <QString>
+
 class DisplayTextTable;
 class LanguageCatalogue;
 class QWidget;
@@ -15,6 +17,9 @@ class WindowTexts
 public:
     static void apply(QWidget *window, const DisplayTextTable &table,
                       const LanguageCatalogue &catalogue);
+
+    // Why the client did not link up with the server it reached.
+    static QString foreignServerNotice(const DisplayTextTable &table);
 
 private:
     static void label(QWidget *window, const DisplayTextTable &table,

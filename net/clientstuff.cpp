@@ -1,7 +1,10 @@
 #include "net/clientstuff.h"
 
+#include "protocol/localservername.h"
+#include "protocol/portowner.h"
 #include "protocol/servervocabulary.h"
 
+#include <QLocalSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -15,9 +18,21 @@ constexpr qint64 readChunkSize = 64 * 1024;
 } // namespace
 
 ClientStuff::ClientStuff(QObject *parent)
-    : QObject(parent), tcpSocket(nullptr), timeoutTimer(new QTimer(this))
+    : QObject(parent), tcpSocket(nullptr), localSocket(new QLocalSocket(this)),
+      timeoutTimer(new QTimer(this))
 {
     tcpSocket = createSocket();
+    connect(localSocket, &QLocalSocket::connected, this, &ClientStuff::connected);
+    // Nobody serving the local socket sends the attempt on to TCP.
+    connect(localSocket, &QLocalSocket::errorOccurred, this, [this] {
+        if (!link && timeoutTimer->isActive() &&
+            tcpSocket->state() == QAbstractSocket::UnconnectedState)
+            dialTcp();
+    });
+    connect(localSocket, &QLocalSocket::disconnected, this, [this] {
+        if (link == localSocket)
+            closeConnection();
+    });
     timeoutTimer->setSingleShot(true);
     timeoutTimer->setInterval(connectTimeoutMs);
     connect(timeoutTimer, &QTimer::timeout, this, &ClientStuff::connectionTimeout);
@@ -31,33 +46,8 @@ QTcpSocket *ClientStuff::createSocket()
     return socket;
 }
 
-void ClientStuff::connect2host(QString hostAddress, int portVal)
+void ClientStuff::replaceSocket()
 {
-    timeoutTimer->start();
-    host = hostAddress;
-    port = portVal;
-    // Whatever a previous link left half-read must not be taken for the start
-    // of this link's first frame.
-    decoder.reset();
-    tcpSocket->connectToHost(host, quint16(port), QIODevice::ReadWrite,
-                             QAbstractSocket::AnyIPProtocol);
-    // A second call during the same attempt must not report the link twice.
-    connect(tcpSocket, &QAbstractSocket::connected, this, &ClientStuff::connected,
-            Qt::UniqueConnection);
-    connect(tcpSocket, &QIODevice::readyRead, this, &ClientStuff::readyRead, Qt::UniqueConnection);
-}
-
-void ClientStuff::connected()
-{
-    decoder.reset();
-    status = true;
-    emit statusChanged(true);
-}
-
-void ClientStuff::connectionTimeout()
-{
-    if (tcpSocket->state() == QAbstractSocket::ConnectedState)
-        return;
     // The old socket may be the sender of a signal still being delivered further
     // up the stack, so it is cut off from the channel now and deleted later.
     QTcpSocket *old = tcpSocket;
@@ -67,11 +57,73 @@ void ClientStuff::connectionTimeout()
     tcpSocket = createSocket();
 }
 
+void ClientStuff::connect2host(QString hostAddress, int portVal)
+{
+    timeoutTimer->start();
+    host = hostAddress;
+    port = portVal;
+    // Whatever a previous link left half-read must not be taken for the start
+    // of this link's first frame.
+    decoder.reset();
+    const QString local = LocalServerName::forPort(quint16(port));
+    if (local.isEmpty())
+        dialTcp();
+    else if (localSocket->state() == QLocalSocket::UnconnectedState)
+        localSocket->connectToServer(local);
+}
+
+void ClientStuff::dialTcp()
+{
+    tcpSocket->connectToHost(host, quint16(port), QIODevice::ReadWrite,
+                             QAbstractSocket::AnyIPProtocol);
+    // A second call during the same attempt must not report the link twice.
+    connect(tcpSocket, &QAbstractSocket::connected, this, &ClientStuff::connected,
+            Qt::UniqueConnection);
+}
+
+void ClientStuff::connected()
+{
+    if (sender() == tcpSocket && PortOwner::of(tcpSocket->peerAddress(), tcpSocket->peerPort()) ==
+                                     PortOwner::Verdict::OtherUser) {
+        replaceSocket();
+        emit foreignServerRefused();
+        return;
+    }
+    link = sender() == tcpSocket ? static_cast<QIODevice *>(tcpSocket) : localSocket;
+    connect(link, &QIODevice::readyRead, this, &ClientStuff::readyRead, Qt::UniqueConnection);
+    decoder.reset();
+    status = true;
+    emit statusChanged(true);
+}
+
+void ClientStuff::write(const QByteArray &frame)
+{
+    if (link)
+        link->write(frame);
+}
+
+void ClientStuff::connectionTimeout()
+{
+    if (link)
+        return;
+    localSocket->abort();
+    replaceSocket();
+}
+
 void ClientStuff::closeConnection()
 {
     timeoutTimer->stop();
     disconnect(tcpSocket, &QAbstractSocket::connected, nullptr, nullptr);
     disconnect(tcpSocket, &QIODevice::readyRead, nullptr, nullptr);
+    disconnect(localSocket, &QIODevice::readyRead, this, nullptr);
+    const bool wasLocal = link == localSocket;
+    link = nullptr;
+    localSocket->abort();
+    if (wasLocal) {
+        status = false;
+        emit statusChanged(false);
+        return;
+    }
 
     switch (tcpSocket->state()) {
     case QAbstractSocket::UnconnectedState:
@@ -107,12 +159,12 @@ void ClientStuff::readyRead()
             return;
         }
         if (result == FrameCodec::Status::NeedMore) {
-            // An aborted socket has nothing left to read, which ends the loop
-            // after a frame that closed the link.
-            if (tcpSocket->bytesAvailable() <= 0)
+            // A closed link has nothing left to read, which ends the loop
+            // after a frame that closed it.
+            if (!link || link->bytesAvailable() <= 0)
                 return;
             const qint64 wanted = qMin(decoder.bytesWanted(), readChunkSize);
-            const qint64 got = tcpSocket->read(chunk, wanted);
+            const qint64 got = link->read(chunk, wanted);
             if (got <= 0)
                 return;
             decoder.append(chunk, got);

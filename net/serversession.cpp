@@ -16,6 +16,8 @@ ServerSession::ServerSession(const QString &host, quint16 port, QObject *parent)
     connect(&reconnectTimer, &QTimer::timeout, this, &ServerSession::dialIfDown);
     connect(client, &ClientStuff::hasReadSome, this, &ServerSession::receivedSomething);
     connect(client, &ClientStuff::statusChanged, this, &ServerSession::linkChanged);
+    connect(client, &ClientStuff::foreignServerRefused, this, &ServerSession::foreignServerRefused);
+    connect(client, &ClientStuff::foreignServerRefused, this, &ServerSession::dialFailed);
     connect(client, &ClientStuff::socketError, this, [this] {
         if (!isLinked())
             emit dialFailed();
@@ -42,9 +44,7 @@ void ServerSession::dialIfDown()
 
 void ServerSession::sendMessage(const QString &text)
 {
-    QTcpSocket *socket = client->tcpSocket;
-    if (socket->state() == QAbstractSocket::ConnectedState)
-        socket->write(FrameCodec::encode(text));
+    client->write(FrameCodec::encode(text));
 }
 
 void ServerSession::announceDisplayLanguage(const QString &languageName)

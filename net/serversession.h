@@ -40,7 +40,8 @@ public:
 
 signals:
     void linkChanged(bool up);
-    // A dial that found no server: refused, unreachable or unresolved.
+    // A dial that found no server of this user: refused, unreachable,
+    // unresolved, or another user's.
     void dialFailed();
     void displayTableArrived(const QString &table);
     // Zero or an unreadable number stands for the default limit.
@@ -51,6 +52,8 @@ signals:
     void offlineTargetsArrived(const QString &sourceCode, const QStringList &targetCodes);
     // The language the server found in a text sent with "auto" as source.
     void languageDetected(const QString &code);
+    // The server that answered belongs to another user and was sent nothing.
+    void foreignServerRefused();
 
 public slots:
     void receivedSomething(QString msg);

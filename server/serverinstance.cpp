@@ -1,6 +1,8 @@
 #include "server/serverinstance.h"
 
 #include "protocol/languagelist.h"
+#include "protocol/localservername.h"
+#include "protocol/portowner.h"
 #include "server/connections/companionserver.h"
 #include "server/connections/runningserverprobe.h"
 #include "server/offline/apertiumtranslator.h"
@@ -9,12 +11,17 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QTextStream>
 
 #include <sys/resource.h>
 
 namespace {
+
+// Descriptors one pipeline takes in the server: about two per stage (its pipes
+// and the handle that watches it), and the longest modes have some twenty.
+constexpr int descriptorsPerPipeline = 48;
 
 // Connections and pipelines each need descriptors; the soft limit is often far
 // below what the system grants.
@@ -98,9 +105,37 @@ ServerInstance::Start ServerInstance::start(QString *error)
                      QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
 
     raiseDescriptorLimit();
+    CompanionServer::Limits limits = options.connectionLimits;
+    limits.reservedDescriptors = 64 + descriptorsPerPipeline * options.pipelineLimits.maxPipelines;
     server = std::make_unique<CompanionServer>(tables, backend.get(), options.translationLimit,
-                                               options.connectionLimits, &log);
+                                               limits, &log);
     server->setLanguageDetector(&detector);
+    const Start listening = listenEverywhere(error);
+    if (listening != Start::Listening)
+        return listening;
+
+    QTextStream(stdout) << "quillora-server: listening on "
+                        << server->listeningOn().join(QStringLiteral(", ")) << " with the "
+                        << backendName << " back end" << Qt::endl;
+    return Start::Listening;
+}
+
+ServerInstance::Start ServerInstance::listenEverywhere(QString *error)
+{
+    // Only this user can reach the folder, so a server answering there is
+    // this user's own.
+    const QString localPath = LocalServerName::forPort(options.port);
+    QLocalSocket running;
+    if (!localPath.isEmpty()) {
+        running.connectToServer(localPath);
+        if (running.waitForConnected(1000)) {
+            QTextStream(stderr) << "quillora-server: another quillora-server is already "
+                                   "listening on "
+                                << localPath << '\n';
+            return Start::AlreadyServed;
+        }
+    }
+    QStringList heldByOthers;
     for (const QHostAddress &address : options.addresses) {
         QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
         if (server->listen(address, options.port, error, &code))
@@ -110,12 +145,20 @@ ServerInstance::Start ServerInstance::start(QString *error)
         const bool ipv6Missing = options.defaultAddresses &&
                                  address.protocol() == QAbstractSocket::IPv6Protocol &&
                                  code != QAbstractSocket::AddressInUseError;
-        if (code == QAbstractSocket::AddressInUseError &&
-            RunningServerProbe::isQuilloraServer(address, options.port)) {
-            QTextStream(stderr) << "quillora-server: another quillora-server is already "
-                                   "listening on port "
-                                << options.port << '\n';
-            return Start::AlreadyServed;
+        if (code == QAbstractSocket::AddressInUseError) {
+            // Another user's program never makes this user go without a
+            // server: the local socket serves.
+            if (PortOwner::of(address, options.port) == PortOwner::Verdict::OtherUser) {
+                heldByOthers.append(address.toString());
+                error->clear();
+                continue;
+            }
+            if (RunningServerProbe::isQuilloraServer(address, options.port)) {
+                QTextStream(stderr) << "quillora-server: another quillora-server is already "
+                                       "listening on port "
+                                    << options.port << '\n';
+                return Start::AlreadyServed;
+            }
         }
         if (!ipv6Missing) {
             *error = QStringLiteral("cannot listen on %1 port %2: %3")
@@ -128,9 +171,21 @@ ServerInstance::Start ServerInstance::start(QString *error)
                             << "), serving IPv4 only\n";
         error->clear();
     }
-
-    QTextStream(stdout) << "quillora-server: listening on "
-                        << server->listeningOn().join(QStringLiteral(", ")) << " with the "
-                        << backendName << " back end" << Qt::endl;
+    const QString held = QStringLiteral("another user holds port %1 on %2")
+                             .arg(options.port)
+                             .arg(heldByOthers.join(QStringLiteral(", ")));
+    if (localPath.isEmpty() || !server->listenLocal(localPath, error)) {
+        const QString why = localPath.isEmpty() ? QStringLiteral("no private folder") : *error;
+        if (!heldByOthers.isEmpty()) {
+            *error = held + QStringLiteral(", and there is no local socket: ") + why;
+            return Start::Failed;
+        }
+        QTextStream(stderr) << "quillora-server: no local socket (" << why
+                            << "), serving TCP only\n";
+        error->clear();
+    } else if (!heldByOthers.isEmpty()) {
+        QTextStream(stderr) << "quillora-server: " << held << ", serving this user on " << localPath
+                            << '\n';
+    }
     return Start::Listening;
 }

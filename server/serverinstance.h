@@ -43,6 +43,8 @@ public:
 
 private:
     QString modesDirectory() const;
+    // The user's local socket and every TCP address.
+    Start listenEverywhere(QString *error);
 
     const ServerOptions options;
     const ServerCatalogue catalogue;

@@ -1,11 +1,18 @@
 // The server's side of the wire, without a socket: the limits it may tell a
-// client, and that every translation reaches the client as a result.
+// client, that every translation reaches the client as a result, and where a
+// user's own server is to be found.
 #include "protocol/framecodec.h"
+#include "protocol/localservername.h"
+#include "protocol/portowner.h"
 #include "protocol/serveranswer.h"
 #include "protocol/servervocabulary.h"
 #include "server/serveroptions.h"
 
+#include <QTcpServer>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class TestServerWire : public QObject
 {
@@ -17,6 +24,9 @@ private slots:
     void results_data();
     void results();
     void additions();
+    void ownServer_data();
+    void ownServer();
+    void portOwner();
 };
 
 // A client cuts its text to the limit and sends it after "zh-CN~zh-TW~", the
@@ -86,6 +96,39 @@ void TestServerWire::additions()
     const ServerAnswer detected = ServerAnswer::parse(ServerAnswer::detectedLanguageMessage("de"));
     QCOMPARE(int(detected.kind), int(ServerAnswer::Kind::DetectedLanguage));
     QCOMPARE(detected.language, QString("de"));
+}
+
+void TestServerWire::ownServer_data()
+{
+    QTest::addColumn<int>("runtimeMode");
+    QTest::addColumn<bool>("inRuntimeFolder");
+    QTest::newRow("private runtime folder") << 0700 << true;
+    QTest::newRow("runtime folder others may enter") << 0711 << false;
+}
+
+void TestServerWire::ownServer()
+{
+    QFETCH(int, runtimeMode);
+    QFETCH(bool, inRuntimeFolder);
+    QTemporaryDir runtime;
+    QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), mode_t(runtimeMode)) == 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QString socket = LocalServerName::forPort(3030);
+    QCOMPARE(socket.startsWith(runtime.path() + "/"), inRuntimeFolder);
+    QVERIFY(socket.endsWith("/quillora-server-3030"));
+}
+
+void TestServerWire::portOwner()
+{
+    // A port this process listens on is this user's; one nobody listens on
+    // is nobody's this user can vouch for.
+    QTcpServer own;
+    QVERIFY(own.listen(QHostAddress::LocalHost));
+    QCOMPARE(int(PortOwner::of(QHostAddress::LocalHost, own.serverPort())),
+             int(PortOwner::Verdict::ThisUser));
+    const quint16 port = own.serverPort();
+    own.close();
+    QCOMPARE(int(PortOwner::of(QHostAddress::LocalHost, port)), int(PortOwner::Verdict::OtherUser));
 }
 
 QTEST_GUILESS_MAIN(TestServerWire)

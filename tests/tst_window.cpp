@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QtTest>
@@ -59,6 +60,8 @@ private slots:
     void offlineMarks();
     void stalledDialIsAbandoned();
     void failedSavesKeepFiles();
+    void pictures_data();
+    void pictures();
 
 private:
     void click(const QString &button) { harness.button("pushButton_" + button)->click(); }
@@ -579,4 +582,47 @@ void TestWindow::failedSavesKeepFiles()
 }
 
 QTEST_MAIN(TestWindow)
+void TestWindow::pictures_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("picture"); // none where text covers it
+    QTest::addColumn<bool>("lineHigh");
+    for (const QString row : {"toolButton=quillora_30_30", "pushButton_prev=left_arrow",
+                              "pushButton_play=", "pushButton_next=right_arrow"})
+        QTest::newRow(qPrintable(row))
+            << row.section('=', 0, 0) << row.section('=', 1) << !row.startsWith("tool");
+    for (const QString &flag : flagNames)
+        QTest::newRow(qPrintable(flag)) << "pushButton_" + flag << flag << false;
+}
+
+// Each picture covers its whole button, and nothing else is drawn there; a
+// button whose height the form leaves free stands as high as a line of text.
+void TestWindow::pictures()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, picture);
+    QFETCH(bool, lineHigh);
+    harness.openWindowWithoutServer("de_DE")->show();
+    QWidget *shown = harness.window()->findChild<QWidget *>(button);
+    if (lineHigh)
+        QCOMPARE(shown->height(), shown->fontMetrics().height());
+    if (picture.isEmpty())
+        return;
+    const QImage drawn = shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage expected(drawn.size(), QImage::Format_RGB32);
+    expected.fill(shown->palette().color(QPalette::Window));
+    QPainter(&expected).drawImage(
+        0, 0,
+        QImage(":/image/image/" + picture + ".png")
+            .scaled(drawn.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // At most 8 levels a colour channel on average: scaling differs a little.
+    qint64 difference = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            for (int shift : {0, 8, 16})
+                difference += qAbs(int(drawn.pixel(x, y) >> shift & 0xff) -
+                                   int(expected.pixel(x, y) >> shift & 0xff));
+    QVERIFY2(difference <= 3 * 8 * drawn.width() * drawn.height(), qPrintable(picture));
+}
+
 #include "tst_window.moc"

@@ -79,7 +79,9 @@ void WebTranslator::get(const QUrl &url, Body body)
     // A redirect leads to consent or captcha pages, never to a translation.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply *current = manager.get(request);
+    if (manager == nullptr)
+        manager = new QNetworkAccessManager(this);
+    QNetworkReply *current = manager->get(request);
     reply = current;
 
     auto *deadline = new QTimer(current);

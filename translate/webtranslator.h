@@ -2,7 +2,6 @@
 #define WEBTRANSLATOR_H
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,6 +9,7 @@
 
 #include <functional>
 
+class QNetworkAccessManager;
 class QNetworkReply;
 
 // Translates one piece of text through the mobile web translation page: one
@@ -70,7 +70,10 @@ private:
 
     QUrl pageUrl;
     int timeoutMs = defaultTimeoutMs;
-    QNetworkAccessManager manager;
+    // Made by the first fetch: setting one up loads the network bearer
+    // plugins and starts their threads, which a window that never fetches
+    // a page has no use for.
+    QNetworkAccessManager *manager = nullptr;
     QPointer<QNetworkReply> reply;
 };
 

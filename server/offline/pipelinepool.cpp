@@ -5,8 +5,6 @@
 #include <QTimer>
 #include <QtDebug>
 
-#include <memory>
-
 PipelinePool::PipelinePool(const QString &modes, const Limits &bounds, QObject *parent)
     : QObject(parent), modesDirectory(modes), limits(bounds)
 {
@@ -144,16 +142,14 @@ void PipelinePool::markBroken(const QString &mode)
 
 void PipelinePool::start(ApertiumPipeline *pipeline, const Job &job)
 {
-    auto cancel = std::make_shared<QMetaObject::Connection>(
-        connect(job.context, &QObject::destroyed, pipeline, &ApertiumPipeline::stop));
+    // A client that leaves mid-request does not take the pipeline with it:
+    // the answer is let go and the pipeline serves the next request.
     const QPointer<QObject> context = job.context;
     const ApertiumPipeline::Done done = job.done;
-    pipeline->run(job.text, limits.timeoutMs,
-                  [cancel, context, done](bool ok, const QString &answer) {
-                      QObject::disconnect(*cancel);
-                      if (context)
-                          done(ok, answer);
-                  });
+    pipeline->run(job.text, limits.timeoutMs, [context, done](bool ok, const QString &answer) {
+        if (context)
+            done(ok, answer);
+    });
 }
 
 QList<QStringList> PipelinePool::stagesOf(const QString &mode)

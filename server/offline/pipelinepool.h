@@ -39,7 +39,7 @@ public:
     PipelinePool(const QString &modesDirectory, const Limits &limits, QObject *parent = nullptr);
 
     // `done` runs later, once, unless `context` dies first; a request whose
-    // context dies while a pipeline works on it stops that pipeline.
+    // context dies while a pipeline works on it is finished and let go.
     void translate(const QString &mode, const QString &text, QObject *context,
                    ApertiumPipeline::Done done);
 

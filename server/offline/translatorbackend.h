@@ -11,7 +11,7 @@ class ServerCatalogue;
 
 // One way of answering translation requests. Work runs on the event loop:
 // translate() returns at once and `done` runs later, exactly once, unless the
-// context object dies first, which cancels the work.
+// context object dies first: then the answer is let go.
 class TranslatorBackend : public QObject
 {
     Q_OBJECT

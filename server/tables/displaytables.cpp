@@ -30,7 +30,8 @@ const QStringList interfaceKeys = {QStringLiteral("app_name1"),
                                    QStringLiteral("cut_notice"),
                                    QStringLiteral("translated_web"),
                                    QStringLiteral("translated_offline"),
-                                   QStringLiteral("offline_mark")};
+                                   QStringLiteral("offline_mark"),
+                                   QStringLiteral("foreign_server")};
 
 using Sections = QHash<QString, QHash<QString, QString>>;
 

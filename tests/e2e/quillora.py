@@ -76,7 +76,9 @@ class Link:
             while self.sock.recv(65536):
                 pass
             return True
-        except (ConnectionResetError, socket.timeout):
+        except ConnectionResetError:
+            return True
+        except socket.timeout:
             return False
 
     def close(self):
@@ -86,15 +88,15 @@ class Link:
 
 class Server:
     """quillora-server on 127.0.0.1 and a free port, for one test; on a given
-    port it listens where it does by default."""
+    port it listens where it does by default. Keywords go to Popen."""
 
-    def __init__(self, *args, port=None):
+    def __init__(self, *args, port=None, **popen):
         for _ in range(5):
             self.port = port or free_port()
             where = [] if port else ["--listen", "127.0.0.1"]
             self.proc = subprocess.Popen(
                 [SERVER_BIN, "--port", str(self.port), *where, *args],
-                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, **popen)
             if "listening on" in self.proc.stdout.readline():
                 self.messages = []
                 threading.Thread(target=self._collect_log, daemon=True).start()
@@ -176,7 +178,9 @@ class Client:
         that has no XDG_RUNTIME_DIR; with the folder path first on its search
         path. /tmp stays shared by all."""
         self.root = str(root)
-        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb")
+        # Without OpenGL, as the client starts by itself.
+        self.env = dict(os.environ, LANG=locale, LC_ALL=locale, QT_QPA_PLATFORM="xcb",
+                        QT_XCB_GL_INTEGRATION="none")
         if path:
             self.env["PATH"] = f"{path}:{self.env['PATH']}"
         for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"):

@@ -4,12 +4,14 @@ import socket
 
 import pytest
 
-from quillora import Server, log_texts, wait_until
+from quillora import Server, encode, log_texts, wait_until
 
 LIMIT_REQUEST = "Get Translate Limit1 Length From Server"
 LIMIT = "Get Translate Limit Length From Server="
 TABLE = "This is display language config file!="
 ANNOUNCE = "Display language has been changed!="
+UNKNOWN = "The server did not understand this request."
+TOO_LONG = "The text is longer than the 1234 characters this server translates at once."
 
 
 @pytest.fixture(scope="module")
@@ -27,19 +29,32 @@ def server(tmp_path_factory):
     ("auto~de~" + LIMIT + "5" + TABLE, ["Detected language=en", "[de] 5"]),
     ("auto~de~Bonjour tout le monde, comment allez-vous ?",
      ["Detected language=fr", "[de] Bonjour tout le monde, comment allez-vous ?"]),
-    ("no request at all", "[de] next"),
-    ("e1~de~digits are no code", "[de] next"),
+    ("Prepare translation=en~de", "[de] next"),
+    ("en~de~" + "x" * 1234, "[de] " + "x" * 1234),
+    ("en~de~" + "x" * 1235, TOO_LONG),
+    ("no request at all", UNKNOWN),
+    ("e1~de~digits are no code", UNKNOWN),
+    ("~de~empty code", UNKNOWN),
+    ("../../etc~de~path", UNKNOWN),
+    ("e" * 10000 + "~de~long code", UNKNOWN),
 ])
 def test_answers(server, message, answer):
     """Each message is followed by a request: a message that gets no answer
-    shows as the answer to that request coming first. The language found
-    for "auto" comes just before the translation."""
+    shows as the answer to that request coming first; every other answer
+    comes in the order of the requests. The language found for "auto" comes
+    just before the translation."""
     answers = answer if isinstance(answer, list) else [answer]
     link = server.link()
     link.send(message)
     link.send("en~de~next")
     assert [link.receive() for _ in answers] == answers
     assert message in log_texts(server.log)
+
+
+def test_notices_keep_the_order_of_requests(server):
+    link = server.link()
+    link.sock.sendall(encode("en~de~first") + encode("no request"))
+    assert [link.receive(), link.receive()] == ["[de] first", UNKNOWN]
 
 
 @pytest.mark.parametrize("language, german", [
@@ -51,11 +66,12 @@ def test_display_tables(server, language, german):
     assert table.startswith(TABLE)
     lines = table[len(TABLE):].split("\n")
     keys = [line.split("=", 1)[0] for line in lines]
-    assert keys[:20] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
+    assert keys[:21] == ["app_name1", "clear", "translate", "Help", "welcome1", "welcome2",
                          "welcome3", "welcome4", "restore", "quit", "previous", "next",
                          "source_text", "result_text", "source_language", "target_language",
-                         "cut_notice", "translated_web", "translated_offline", "offline_mark"]
-    assert keys[20:] == catalogue() + [""]
+                         "cut_notice", "translated_web", "translated_offline", "offline_mark",
+                         "foreign_server"]
+    assert keys[21:] == catalogue() + [""]
     assert "German=" + german in lines
     if language == "Klingon":
         assert table == server.link().ask(ANNOUNCE + "English")
@@ -73,18 +89,21 @@ def catalogue():
     ("00000008 00000002 00410042", "closed"),
     ("00000006 FFFFFFFF 0041", "closed"),
     ("01000001 01000000", "closed"),
-    ("01000000 00FFFFFC", "waits"),
-    ("00000004 FFFFFFFF", "read"),
-    ("00000004 00000000", "read"),
+    ("01000000 00FFFFFC", TOO_LONG),
+    ("00000004 FFFFFFFF", UNKNOWN),
+    ("00000004 00000000", UNKNOWN),
 ])
 def test_frames(server, frame, outcome):
-    """Bytes that are no frame end their own link and no other."""
+    """Bytes that are no frame end their own link and no other; a frame past
+    the limit is answered at its length field, and its bytes let go."""
     link, other = server.link(), server.link()
     link.sock.sendall(bytes.fromhex(frame))
-    if outcome == "read":
+    if outcome != "closed":
+        assert link.receive() == outcome
+        link.sock.sendall(bytes(0x1000000 - 4) if outcome == TOO_LONG else b"")
         assert link.ask("en~de~after") == "[de] after"
     else:
-        assert link.closed_by_server(timeout=0.5) == (outcome == "closed")
+        assert link.closed_by_server(timeout=0.5)
     assert other.ask(LIMIT_REQUEST) == LIMIT + "1234"
 
 

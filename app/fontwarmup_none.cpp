@@ -1,0 +1,3 @@
+#include "app/fontwarmup.h"
+
+FontWarmUp::FontWarmUp() = default;
