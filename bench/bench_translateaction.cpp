@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QThread>
@@ -161,7 +162,7 @@ int main(int argc, char **argv)
                     finished.quit();
             });
         QTimer::singleShot(60000, &finished, &QEventLoop::quit);
-        QMetaObject::invokeMethod(window, "on_pushButton_translate_clicked");
+        window->findChild<QPushButton *>(QStringLiteral("pushButton_translate"))->click();
         finished.exec();
         QObject::disconnect(watch);
 

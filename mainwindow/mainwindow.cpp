@@ -2,7 +2,7 @@
 
 #include "dictionary/dictionarypanel.h"
 #include "mainwindow/displaylanguage.h"
-#include "mainwindow/historysearch.h"
+#include "mainwindow/historybrowser.h"
 #include "mainwindow/languageselection.h"
 #include "mainwindow/languageswap.h"
 #include "mainwindow/listenbuttons.h"
@@ -22,8 +22,6 @@
 #include "translate/webtranslator.h"
 #include "ui_mainwindow.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
 #include <QMenu>
 #include <QShortcut>
 #include <QStatusBar>
@@ -40,7 +38,7 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
       session(new ServerSession(endpoints.serverHost, endpoints.serverPort.toUShort(), this)),
       webPage(new WebTranslator(endpoints.webPage, this)),
       run(new TranslationRun(webPage, session, this)), hotkey(new QuickTranslateHotkey(this)),
-      selection(nullptr), tray(nullptr), language(nullptr), swap(nullptr), historySearch(nullptr)
+      selection(nullptr), tray(nullptr), language(nullptr), swap(nullptr), history(nullptr)
 {
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
@@ -57,6 +55,11 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
 
     language = new DisplayLanguage(this, ui->comboBoxTo, session, catalogue);
     connect(language, &DisplayLanguage::chosen, this, &MainWindow::saveLanguageSelection);
+    for (QComboBox *box : {ui->comboBoxFrom, ui->comboBoxTo})
+        connect(box, QOverload<int>::of(&QComboBox::activated), this,
+                &MainWindow::saveLanguageSelection);
+    for (QPushButton *button : {ui->pushButton_translate, ui->pushButton_play})
+        connect(button, &QPushButton::clicked, this, &MainWindow::translateSourceText);
 
     display = new RunDisplay({this, ui->plainTextEdit_translate, ui->comboBoxFrom, ui->comboBoxTo},
                              catalogue, displayTexts, run, marks);
@@ -71,7 +74,6 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     tray = new SystemTray(this);
 
     language->show(selection->restore(localeName));
-    history.load(dataFiles.path(historyFile));
     WindowPlacement::restore(this, dataFiles.path(placementFile));
     swap = new LanguageSwap({ui->pushButton_swap, ui->comboBoxFrom, ui->comboBoxTo,
                              ui->plainTextEdit_source, ui->plainTextEdit_translate,
@@ -81,8 +83,9 @@ MainWindow::MainWindow(const QString &localeName, QWidget *parent, const Endpoin
     connect(run, &TranslationRun::languageDetected, swap, &LanguageSwap::setDetectedLanguage);
     new ResultCopier(ui->pushButton_copy, ui->plainTextEdit_translate, statusBar(), displayTexts,
                      this);
-    historySearch = new HistorySearch(ui->lineEdit_history, history, this);
-    connect(historySearch, &HistorySearch::chosen, this, &MainWindow::replayHistoryEntry);
+    history = new HistoryBrowser({ui->pushButton_prev, ui->pushButton_next, ui->lineEdit_history},
+                                 dataFiles.path(historyFile), this);
+    connect(history, &HistoryBrowser::replay, this, &MainWindow::replay);
     retranslateFromTable();
 
     connect(session, &ServerSession::linkChanged, this, &MainWindow::setStatus);
@@ -116,16 +119,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Without a tray there would be no way back to a hidden window, and no Quit.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        event->accept();
-        QCoreApplication::quit();
-        return;
-    }
     WindowPlacement::save(this, dataFiles.path(placementFile));
-    tray->icon()->setVisible(true);
-    hide();
-    event->ignore();
+    tray->windowClosing(event);
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -139,6 +134,11 @@ void MainWindow::bringForward()
     showNormal();
     raise();
     activateWindow();
+}
+
+const TranslationHistory &MainWindow::translationHistory() const
+{
+    return history->entries();
 }
 
 int MainWindow::currentDisplayLanguage() const
@@ -163,27 +163,7 @@ void MainWindow::saveLanguageSelection()
     selection->save(language->index());
 }
 
-void MainWindow::on_comboBoxFrom_activated(int)
-{
-    saveLanguageSelection();
-}
-
-void MainWindow::on_comboBoxTo_activated(int)
-{
-    saveLanguageSelection();
-}
-
 // Translating
-
-void MainWindow::on_pushButton_translate_clicked()
-{
-    translateSourceText();
-}
-
-void MainWindow::on_pushButton_play_clicked()
-{
-    translateSourceText();
-}
 
 void MainWindow::on_pushButton_clear_clicked()
 {
@@ -197,12 +177,9 @@ void MainWindow::translateSourceText()
     const QString text = TextPieces::cutToLimit(source, translationLimit);
     display->started(text.size(), source.size(), source == lastWelcomeText);
     // The welcome text is always at hand through Help.
-    if (text != lastWelcomeText &&
-        history.recordTranslation(text, ui->comboBoxFrom->currentIndex(),
-                                  ui->comboBoxTo->currentIndex(), language->index())) {
-        history.save(dataFiles.path(historyFile));
-        historySearch->refresh();
-    }
+    if (text != lastWelcomeText)
+        history->record(text, ui->comboBoxFrom->currentIndex(), ui->comboBoxTo->currentIndex(),
+                        language->index());
     swap->setDetectedLanguage(QString());
     run->start({catalogue.sourceLanguageCodes().value(ui->comboBoxFrom->currentIndex()),
                 catalogue.targetLanguageCodes().value(ui->comboBoxTo->currentIndex()), text});
@@ -259,26 +236,13 @@ void MainWindow::HelpAction()
 
 // History
 
-void MainWindow::on_pushButton_prev_clicked()
+void MainWindow::replay(const QString &text, int from, int to, int displayLanguage)
 {
-    if (history.stepBack())
-        replayHistoryEntry(history.position());
-}
-
-void MainWindow::on_pushButton_next_clicked()
-{
-    if (history.stepForward())
-        replayHistoryEntry(history.position());
-}
-
-void MainWindow::replayHistoryEntry(int position)
-{
-    ui->comboBoxFrom->setCurrentIndex(history.from(position));
-    ui->comboBoxTo->setCurrentIndex(history.to(position));
+    ui->comboBoxFrom->setCurrentIndex(from);
+    ui->comboBoxTo->setCurrentIndex(to);
     // The interface follows the entry, and so does the flag that counts as
     // the current one.
-    language->follow(history.displayLanguage(position));
-    ui->plainTextEdit_source->setPlainText(history.text(position));
-    history.setBrowsing(true);
+    language->follow(displayLanguage);
+    ui->plainTextEdit_source->setPlainText(text);
     translateSourceText();
 }

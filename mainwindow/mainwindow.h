@@ -4,7 +4,6 @@
 #include "mainwindow/displaytexttable.h"
 #include "mainwindow/endpoints.h"
 #include "mainwindow/languagecatalogue.h"
-#include "mainwindow/translationhistory.h"
 #include "mainwindow/userdatafiles.h"
 #include "translate/translationrun.h"
 
@@ -13,7 +12,8 @@
 
 class QAction;
 class DisplayLanguage;
-class HistorySearch;
+class HistoryBrowser;
+class TranslationHistory;
 class LanguageSelection;
 class LanguageSwap;
 class OfflineMarks;
@@ -45,7 +45,7 @@ public:
     void quickTranslate();
 
     // Read-only views for tests.
-    const TranslationHistory &translationHistory() const { return history; }
+    const TranslationHistory &translationHistory() const;
     int currentTranslationLimit() const { return translationLimit; }
     int currentDisplayLanguage() const;
     SystemTray *systemTray() const { return tray; }
@@ -60,13 +60,7 @@ public slots:
     void setStatus(bool newStatus);
 
 private slots:
-    void on_pushButton_translate_clicked();
-    void on_pushButton_play_clicked();
     void on_pushButton_clear_clicked();
-    void on_pushButton_prev_clicked();
-    void on_pushButton_next_clicked();
-    void on_comboBoxFrom_activated(int);
-    void on_comboBoxTo_activated(int);
     void firstHide();
     void HelpAction();
 
@@ -79,13 +73,12 @@ private:
     void retranslateFromTable();
     void takeDisplayTable(const QString &table);
 
-    void replayHistoryEntry(int position);
+    void replay(const QString &text, int from, int to, int displayLanguage);
 
     Ui::MainWindow *ui;
     UserDataFiles dataFiles;
     LanguageCatalogue catalogue;
     DisplayTextTable displayTexts;
-    TranslationHistory history;
     int translationLimit;
     // The welcome text last put into the source box, so that a reconnection
     // can tell it from text the user typed.
@@ -99,7 +92,7 @@ private:
     SystemTray *tray;
     DisplayLanguage *language;
     LanguageSwap *swap;
-    HistorySearch *historySearch;
+    HistoryBrowser *history;
     OfflineMarks *marks;
     RunDisplay *display;
 };

@@ -4,6 +4,7 @@
 #include "mainwindow/picturebuttons.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QTimer>
@@ -46,6 +47,18 @@ void SystemTray::hide()
 {
     if (trayIcon != nullptr)
         trayIcon->hide();
+}
+
+void SystemTray::windowClosing(QCloseEvent *event)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        event->accept();
+        QCoreApplication::quit();
+        return;
+    }
+    icon()->setVisible(true);
+    window->hide();
+    event->ignore();
 }
 
 void SystemTray::retranslate(const DisplayTextTable &texts, const QString &toolTip)

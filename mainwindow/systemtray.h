@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 
 class DisplayTextTable;
+class QCloseEvent;
 class QAction;
 class QMenu;
 class QWidget;
@@ -26,6 +27,10 @@ public:
     QSystemTrayIcon *icon();
     // Takes the icon out of the tray, where it was ever put there.
     void hide();
+    // Closing the window hides it to the tray. Without a tray there would be
+    // no way back to a hidden window and no Quit, so closing it ends the
+    // program.
+    void windowClosing(QCloseEvent *event);
     void retranslate(const DisplayTextTable &texts, const QString &toolTip);
 
 public slots:

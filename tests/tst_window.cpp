@@ -1,5 +1,6 @@
 // The window as the user, the stored files and the companion server see it:
 // a real MainWindow on a local translation page and a local peer.
+#include "mainwindow/translationhistory.h"
 #include "net/clientstuff.h"
 #include "support/windowharness.h"
 #include "translate/pagehealth.h"
