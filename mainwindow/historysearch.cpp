@@ -1,8 +1,10 @@
 #include "mainwindow/historysearch.h"
 
+#include "mainwindow/drawnicon.h"
 #include "mainwindow/translationhistory.h"
 
 #include <QAbstractProxyModel>
+#include <QAction>
 #include <QCompleter>
 #include <QLineEdit>
 #include <QShortcut>
@@ -27,6 +29,13 @@ HistorySearch::HistorySearch(QLineEdit *searchField, TranslationHistory &transla
     completer->setCompletionMode(QCompleter::PopupCompletion);
     completer->setMaxVisibleItems(12);
     field->setCompleter(completer);
+    // The toolkit's own clear button would read the icon theme for its icon.
+    QAction *clear =
+        field->addAction(DrawnIcon::icon(DrawnIcon::Shape::Clear), QLineEdit::TrailingPosition);
+    clear->setEnabled(false);
+    connect(clear, &QAction::triggered, field, &QLineEdit::clear);
+    connect(field, &QLineEdit::textChanged, clear,
+            [clear](const QString &text) { clear->setEnabled(!text.isEmpty()); });
     connect(completer, QOverload<const QModelIndex &>::of(&QCompleter::activated), this,
             [this](const QModelIndex &index) {
                 const auto *proxy =

@@ -1,6 +1,7 @@
 #include "mainwindow/listenbuttons.h"
 
 #include "mainwindow/displaytexttable.h"
+#include "mainwindow/drawnicon.h"
 #include "mainwindow/languagecatalogue.h"
 #include "net/serversession.h"
 #include "speech/speaker.h"
@@ -9,7 +10,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QPlainTextEdit>
-#include <QStyle>
 
 ListenButtons::ListenButtons(Speaker *voice, const DisplayTextTable &texts, const Side &source,
                              const Side &result, QObject *parent)
@@ -57,8 +57,8 @@ void ListenButtons::refresh()
         const bool speaking = speaker->speakingChannel() == channel;
         side.button->setEnabled(voice);
         side.button->setAccessibleName(names[channel]);
-        side.button->setIcon(side.button->style()->standardIcon(speaking ? QStyle::SP_MediaStop
-                                                                         : QStyle::SP_MediaVolume));
+        side.button->setIcon(
+            DrawnIcon::icon(speaking ? DrawnIcon::Shape::Stop : DrawnIcon::Shape::Speaker));
         if (!voice)
             side.button->setToolTip(
                 table.displayText(QStringLiteral("no_voice"),

@@ -2,6 +2,10 @@
 
 #include <QTextToSpeech>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 void SpeechEngine::open()
 {
     speech = name.isEmpty() ? new QTextToSpeech(this) : new QTextToSpeech(name, this);
@@ -13,6 +17,12 @@ void SpeechEngine::open()
             locales << locale.bcp47Name();
     }
     emit voicesFound(locales);
+#ifdef __GLIBC__
+    // The service's client library reads its whole voice list on this
+    // thread; the allocator would keep the megabytes it took for the rest of
+    // the program's life.
+    malloc_trim(0);
+#endif
 }
 
 void SpeechEngine::say(int utterance, const QString &text, const QLocale &locale)

@@ -6,6 +6,7 @@
 #include "translate/pagehealth.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QClipboard>
 #include <QCompleter>
 #include <QDir>
@@ -290,7 +291,30 @@ void TestWindow::features()
     QCOMPARE(harness.window()->translationHistory().text(2), QStringLiteral("Katze"));
     QCOMPARE(QFileInfo(WindowHarness::dataDirectory() + "/history.json").permissions() & 0x0077,
              QFile::Permissions());
-    QCompleter *search = harness.window()->findChild<QLineEdit *>("lineEdit_history")->completer();
+    auto *field = harness.window()->findChild<QLineEdit *>("lineEdit_history");
+    QAction *clear = field->actions().value(0);
+    QVERIFY(clear && !clear->isEnabled());
+    // Nothing to clear, nothing drawn: the field keeps the room it needs.
+    const QImage idle = clear->icon().pixmap(16, QIcon::Disabled).toImage();
+    QVERIFY(!idle.isNull());
+    for (int y = 0; y < idle.height(); ++y)
+        for (int x = 0; x < idle.width(); ++x)
+            QCOMPARE(qAlpha(idle.pixel(x, y)), 0);
+    QVERIFY(qAlpha(clear->icon().pixmap(16).toImage().pixel(8, 8)) > 0);
+    field->setText("ONJ");
+    QVERIFY(clear->isEnabled());
+    clear->trigger();
+    QCOMPARE(field->text(), QString());
+    // The closed box is sized without measuring every name, the open list
+    // is as wide as the longest.
+    QComboBox *to = harness.comboBox("comboBoxTo");
+    to->addItem(QString(60, 'x'));
+    to->showPopup();
+    const int longest = to->fontMetrics().horizontalAdvance(QString(60, 'x'));
+    QVERIFY(to->view()->width() > longest);
+    QVERIFY(to->sizeHint().width() < longest);
+    to->hidePopup();
+    QCompleter *search = field->completer();
     search->setCompletionPrefix("ONJ");
     search->complete();
     QCOMPARE(search->completionCount(), 1);
