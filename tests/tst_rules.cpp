@@ -3,6 +3,7 @@
 #include "mainwindow/displaytexttable.h"
 #include "mainwindow/languagecatalogue.h"
 #include "mainwindow/windowplacement.h"
+#include "translate/textpieces.h"
 #include "translate/webtranslator.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -25,6 +26,8 @@ private slots:
     void spinnerTrail_data();
     void spinnerTrail();
     void windowPlacement();
+    void limitCut_data();
+    void limitCut();
 };
 
 void TestRules::catalogue_data()
@@ -158,4 +161,27 @@ void TestRules::windowPlacement()
 }
 
 QTEST_MAIN(TestRules)
+void TestRules::limitCut_data()
+{
+    // The text | the server's limit | what is translated.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("kept");
+    const QString pair = QString::fromUtf8("\U0001F600");
+    QTest::newRow("over") << "abcdef" << 4 << "abcd";
+    QTest::newRow("exactly") << "abcd" << 4 << "abcd";
+    QTest::newRow("under") << "ab" << 4 << "ab";
+    QTest::newRow("no limit") << "abc" << -1 << "abc";
+    QTest::newRow("pair at the end") << "abc" + pair << 4 << "abc";
+    QTest::newRow("pair before the end") << "ab" + pair + "c" << 4 << "ab" + pair;
+}
+
+void TestRules::limitCut()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(QString, kept);
+    QCOMPARE(TextPieces::cutToLimit(text, limit), kept);
+}
+
 #include "tst_rules.moc"

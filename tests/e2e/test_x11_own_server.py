@@ -48,3 +48,19 @@ def test_texts_reach_only_the_users_own_server(tmp_path):
         client.stop()
     finally:
         double.kill()
+
+
+def test_a_server_that_never_comes_up_is_started_once(tmp_path):
+    """Nothing listens on port 3030, and the quillora-server found never will:
+    the client starts it once, not again at each of its quick redials."""
+    folder, starts = tmp_path / "bin", tmp_path / "starts"
+    folder.mkdir()
+    (folder / "quillora-server").write_text(f'#!/bin/sh\necho $$ >>"{starts}"\n')
+    (folder / "quillora-server").chmod(0o755)
+    client = Client(tmp_path, path=folder)
+    try:
+        assert wait_until(starts.exists, 60)
+        # It redials every 200 ms for ten seconds.
+        assert not wait_until(lambda: len(starts.read_text().split()) > 1, 3)
+    finally:
+        client.stop()
