@@ -83,6 +83,16 @@ void ClientStuff::dialTcp()
 
 void ClientStuff::connected()
 {
+    // A quick redial can find the local socket while the TCP dial of the
+    // attempt before is still under way: the first way in stays the link,
+    // and a second would report it up again.
+    if (link) {
+        if (sender() == tcpSocket)
+            replaceSocket();
+        else
+            localSocket->abort();
+        return;
+    }
     if (sender() == tcpSocket && PortOwner::of(tcpSocket->peerAddress(), tcpSocket->peerPort()) ==
                                      PortOwner::Verdict::OtherUser) {
         replaceSocket();

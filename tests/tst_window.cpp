@@ -2,6 +2,7 @@
 // a real MainWindow on a local translation page and a local peer.
 #include "mainwindow/translationhistory.h"
 #include "net/clientstuff.h"
+#include "protocol/localservername.h"
 #include "support/windowharness.h"
 #include "translate/pagehealth.h"
 
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QPainter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -20,6 +22,7 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -61,6 +64,7 @@ private slots:
     void pageOutage();
     void offlineMarks();
     void stalledDialIsAbandoned();
+    void overlappingDialsLinkOnce();
     void failedSavesKeepFiles();
     void pictures_data();
     void pictures();
@@ -573,29 +577,83 @@ void TestWindow::offlineMarks()
     QTRY_COMPARE(marked(), QString());
 }
 
+namespace {
+
+// A loopback listener whose queue is full takes no more handshakes, so a dial
+// to it neither connects nor fails on its own until a place is freed.
+struct StalledListener
+{
+    StalledListener()
+    {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) != 0 || ::listen(fd, 0) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+            return;
+        port = ntohs(address.sin_port);
+        filler.connectToHost(QHostAddress::LocalHost, port);
+        if (!filler.waitForConnected(2000))
+            port = 0;
+    }
+    ~StalledListener() { ::close(fd); }
+
+    // Takes the next dial from the queue, waiting for it; -1 when none comes.
+    int accept(int timeoutMs) const
+    {
+        pollfd waiting = {fd, POLLIN, 0};
+        return ::poll(&waiting, 1, timeoutMs) == 1 ? ::accept(fd, nullptr, nullptr) : -1;
+    }
+
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    quint16 port = 0;
+    QTcpSocket filler;
+};
+
+} // namespace
+
 void TestWindow::stalledDialIsAbandoned()
 {
-    // A listener whose queue is full takes no more handshakes, so a dial to
-    // it neither connects nor fails on its own.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    const auto closeListener = qScopeGuard([listener] { ::close(listener); });
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), size) == 0);
-    QVERIFY(::listen(listener, 0) == 0);
-    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) == 0);
-    QTcpSocket filler;
-    filler.connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
-    QVERIFY(filler.waitForConnected(2000));
-
+    const StalledListener listener;
+    QVERIFY(listener.port != 0);
     ClientStuff client;
-    client.connect2host("127.0.0.1", ntohs(address.sin_port));
+    client.connect2host("127.0.0.1", listener.port);
     const QPointer<QTcpSocket> dial = client.tcpSocket;
     QCOMPARE(dial->state(), QAbstractSocket::ConnectingState);
     QTRY_VERIFY_WITH_TIMEOUT(!dial || dial->state() == QAbstractSocket::UnconnectedState, 6000);
     QVERIFY(!client.getStatus());
+}
+
+void TestWindow::overlappingDialsLinkOnce()
+{
+    // A quick redial finds the server's local socket while the TCP dial of
+    // the attempt before is still under way: the first way in is the link,
+    // and the second, once it connects, is let go.
+    const StalledListener listener;
+    QVERIFY(listener.port != 0);
+    ClientStuff client;
+    QSignalSpy changes(&client, &ClientStuff::statusChanged);
+    client.connect2host("127.0.0.1", listener.port);
+    QTRY_COMPARE(client.tcpSocket->state(), QAbstractSocket::ConnectingState);
+    QLocalServer local;
+    const QString name = LocalServerName::forPort(listener.port);
+    QVERIFY(!name.isEmpty());
+    QLocalServer::removeServer(name);
+    QVERIFY(local.listen(name));
+    client.connect2host("127.0.0.1", listener.port);
+    QTRY_COMPARE(changes.count(), 1);
+
+    QVERIFY(::close(listener.accept(0)) == 0); // the filler's place
+    const int late = listener.accept(5000);
+    QVERIFY(late >= 0);
+    const auto closeLate = qScopeGuard([late] { ::close(late); });
+    pollfd hungUp = {late, POLLIN, 0};
+    char byte = 0;
+    QVERIFY(QTest::qWaitFor([&] { return ::poll(&hungUp, 1, 0) == 1; }, 5000));
+    QVERIFY(::recv(late, &byte, 1, 0) <= 0);
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(client.getStatus());
 }
 
 void TestWindow::failedSavesKeepFiles()
