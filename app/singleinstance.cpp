@@ -197,17 +197,15 @@ void SingleInstance::acceptStarts()
 
 bool SingleInstance::askRunningCopyToShow() const
 {
-    if (channelName.isEmpty())
-        return false;
-    QLocalSocket socket;
-    socket.connectToServer(channelName);
-    if (!socket.waitForConnected(connectTimeoutMs))
-        return false;
-    socket.disconnectFromServer();
-    return true;
+    return askRunningCopy(QByteArray());
 }
 
 bool SingleInstance::askRunningCopyToQuickTranslate() const
+{
+    return askRunningCopy(quickTranslateMessage);
+}
+
+bool SingleInstance::askRunningCopy(const QByteArray &message) const
 {
     if (channelName.isEmpty())
         return false;
@@ -215,8 +213,9 @@ bool SingleInstance::askRunningCopyToQuickTranslate() const
     socket.connectToServer(channelName);
     if (!socket.waitForConnected(connectTimeoutMs))
         return false;
-    socket.write(quickTranslateMessage);
-    const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
+    // Nothing said asks for the window.
+    const bool sent = message.isEmpty() || (socket.write(message) == message.size() &&
+                                            socket.waitForBytesWritten(connectTimeoutMs));
     socket.disconnectFromServer();
     return sent;
 }

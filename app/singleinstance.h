@@ -40,6 +40,9 @@ private:
     struct Token;
 
     bool askRunningCopyToShow() const;
+    // Connects to the copy that holds the token and says the message; true
+    // once it is said.
+    bool askRunningCopy(const QByteArray &message) const;
     void listen();
     void acceptStarts();
 
