@@ -23,6 +23,11 @@ for installed in ("eng-spa", "spa-eng", "fr-es", "es-fr"):
                os.path.join(DATA, "modes", f"{installed}.mode"))
 os.environ["APERTIUM_DATADIR"] = DATA
 
+# Under AddressSanitizer, shadow memory and the quarantine of freed blocks
+# count as resident: the server's memory bounds are checked in the normal
+# build only, everything else in both.
+SANITIZED = bool(os.environ.get("QUILLORA_SANITIZED"))
+
 FAILED = "The offline translation failed."
 LIMIT_REQUEST = "Get Translate Limit1 Length From Server"
 LONG = ("The library opens at nine in the morning and closes late in the evening. " * 30)[:1800]
@@ -238,7 +243,7 @@ def test_waiting_work_is_bounded(tmp_path, monkeypatch, cap):
             except OSError:
                 pass  # the server has stopped reading
         assert running.link().ask("no request") == "The server did not understand this request."
-        assert running.peak_memory_kb() - start < 60_000
+        assert SANITIZED or running.peak_memory_kb() - start < 60_000
 
 
 @pytest.mark.parametrize("caps, closed", [
@@ -259,7 +264,7 @@ def test_unread_answers_are_bounded_per_client_and_in_total(caps, closed):
             except OSError:
                 pass  # blocked by the server's pause, or closed by it
         assert running.link().ask("en~es~still served") == "[es] still served"
-        assert running.peak_memory_kb() - start < 150_000
+        assert SANITIZED or running.peak_memory_kb() - start < 150_000
         assert wait_until(lambda: running.logged(closed))
 
 
