@@ -35,6 +35,9 @@ Endpoints WindowHarness::refusingEndpoints(quint16 port)
     endpoints.serverPort = QString::number(port);
     endpoints.webPage = QUrl(QStringLiteral("http://127.0.0.1:%1/m").arg(port));
     endpoints.startServer = false;
+    endpoints.speechEngine = QStringLiteral("none");
+    endpoints.dictionaryHost = QStringLiteral("127.0.0.1");
+    endpoints.dictionaryPort = 0;
     return endpoints;
 }
 

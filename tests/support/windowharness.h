@@ -31,7 +31,8 @@ public:
     static bool resetDataDirectory();
     // A file in the data directory, or "<unreadable>".
     static QByteArray dataFile(const QString &name);
-    // The page and the server both on a port that refuses at once.
+    // The page and the server both on a port that refuses at once, and no
+    // speech service or dictionary server, which the machine's own would be.
     static Endpoints refusingEndpoints(quint16 port);
 
     // The page answers every request it has nothing queued for with defaultPage.
