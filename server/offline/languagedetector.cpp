@@ -12,7 +12,7 @@ QString LanguageDetector::detect(const QString &text) const
     bool reliable = false;
     const CLD2::Language language =
         CLD2::DetectLanguage(utf8.constData(), utf8.size(), true, &reliable);
-    if (language == CLD2::UNKNOWN_LANGUAGE)
-        return QString();
+    // CLD2 names English when it cannot tell (no letters, a word or two):
+    // such a text is most often English, or passes through unchanged.
     return catalogue.codeForTag(QString::fromLatin1(CLD2::LanguageCode(language)));
 }

@@ -12,8 +12,8 @@ class LanguageDetector
 public:
     explicit LanguageDetector(const ServerCatalogue &catalogue);
 
-    // The catalogue code of the text's language, or an empty string when CLD2
-    // cannot tell or the language is not in the catalogue.
+    // The catalogue code of the text's language, or an empty string when the
+    // language CLD2 finds is not in the catalogue.
     QString detect(const QString &text) const;
 
 private:
