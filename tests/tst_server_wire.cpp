@@ -1,12 +1,16 @@
-// The server's side of the wire, without a socket: the limits it may tell a
-// client, that every translation reaches the client as a result, and where a
-// user's own server is to be found.
+// The server's side of the wire, without a socket: its options, the limits it
+// may tell a client, that every translation reaches the client as a result,
+// how it names languages and logs texts, and where a user's own server is.
 #include "protocol/framecodec.h"
 #include "protocol/localservername.h"
 #include "protocol/portowner.h"
 #include "protocol/serveranswer.h"
 #include "protocol/servervocabulary.h"
+#include "server/messagelog.h"
+#include "server/offline/languagedetector.h"
+#include "server/offline/unavailabletranslator.h"
 #include "server/serveroptions.h"
+#include "server/tables/servercatalogue.h"
 
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -19,11 +23,15 @@ class TestServerWire : public QObject
     Q_OBJECT
 
 private slots:
-    void limit_data();
-    void limit();
+    void options_data();
+    void options();
     void results_data();
     void results();
     void additions();
+    void languageTags_data();
+    void languageTags();
+    void languageNames();
+    void logLines();
     void ownServer_data();
     void ownServer();
     void portOwner();
@@ -33,27 +41,33 @@ private slots:
 // longest pair of codes it has: the text must fit in the rest of one frame.
 const int largestLimit = FrameCodec::maxTextLength - 12;
 
-void TestServerWire::limit_data()
+void TestServerWire::options_data()
 {
-    QTest::addColumn<QString>("limit");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("largest") << QString::number(largestLimit) << true;
-    QTest::newRow("one past the largest") << QString::number(largestLimit + 1) << false;
-    QTest::newRow("zero, which clients read as 50000") << "0" << false;
-    QTest::newRow("negative, which clients never cut at") << "-5" << false;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+    const QString limit = QString::number(largestLimit);
+    const QString range = "the limit is 1 to " + limit;
+    QTest::newRow("largest limit") << QStringList{"--limit", limit} << "";
+    QTest::newRow("one past the largest")
+        << QStringList{"--limit", QString::number(largestLimit + 1)} << range;
+    QTest::newRow("zero, which clients read as 50000") << QStringList{"--limit", "0"} << range;
+    QTest::newRow("negative, which clients never cut at") << QStringList{"--limit", "-5"} << range;
+    QTest::newRow("no time to answer")
+        << QStringList{"--request-timeout", "0"} << "invalid --request-timeout 0";
+    QTest::newRow("under a millisecond")
+        << QStringList{"--stall-timeout", "0.0001"} << "invalid --stall-timeout 0.0001";
 }
 
-void TestServerWire::limit()
+void TestServerWire::options()
 {
-    QFETCH(QString, limit);
-    QFETCH(bool, accepted);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
     ServerOptions options;
-    QString error;
-    QCOMPARE(options.parse({"quillora-server", "--limit", limit}, &error), accepted);
-    if (accepted)
-        QCOMPARE(options.translationLimit, limit.toInt());
-    else
-        QVERIFY2(error.contains(QString::number(largestLimit)), qPrintable(error));
+    QString found;
+    QCOMPARE(options.parse(QStringList{"quillora-server"} + arguments, &found), error.isEmpty());
+    QVERIFY2(found.contains(error), qPrintable(found));
+    if (error.isEmpty())
+        QCOMPARE(options.translationLimit, largestLimit);
 }
 
 void TestServerWire::results_data()
@@ -96,6 +110,50 @@ void TestServerWire::additions()
     const ServerAnswer detected = ServerAnswer::parse(ServerAnswer::detectedLanguageMessage("de"));
     QCOMPARE(int(detected.kind), int(ServerAnswer::Kind::DetectedLanguage));
     QCOMPARE(detected.language, QString("de"));
+}
+
+void TestServerWire::languageTags_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("a code of the list") << "zh-TW"
+                                        << "zh-TW";
+    QTest::newRow("script decides") << "zh-Hant"
+                                    << "zh-TW";
+    QTest::newRow("likely script") << "zh"
+                                   << "zh-CN";
+    QTest::newRow("tag other than the code") << "he"
+                                             << "iw";
+    QTest::newRow("not in the list") << "tlh"
+                                     << "";
+}
+
+void TestServerWire::languageTags()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, code);
+    QCOMPARE(ServerCatalogue(LanguageList::builtIn()).codeForTag(tag), code);
+}
+
+void TestServerWire::languageNames()
+{
+    const ServerCatalogue catalogue(LanguageList::builtIn());
+    const LanguageDetector detector(catalogue);
+    QCOMPARE(detector.detect("Le chat est noir et le chien dort dans la maison."), QString("fr"));
+    QCOMPARE(detector.detect("ⵜⴰⵎⴰⵣⵉⵖⵜ ⵜⴰⵎⴰⵣⵉⵖⵜ"), QString());
+    QCOMPARE(TranslatorBackend::noOfflineTranslation(catalogue, "qq", "iw"),
+             QString("No offline translation is available for \"qq\" to Hebrew."));
+    UnavailableTranslator unavailable(catalogue);
+    QString answer;
+    unavailable.translate("fr", "es", "Bonjour", this,
+                          [&answer](const QString &text) { answer = text; });
+    QTRY_COMPARE(answer, QString("No offline translation is available for French to Spanish."));
+}
+
+void TestServerWire::logLines()
+{
+    QCOMPARE(MessageLog::escape("a\\b\tc\r\nd\x1b[1m\u2028e\u2029f"),
+             QString("a\\\\b\\tc\\r\\nd\\u001b[1m\\u2028e\\u2029f"));
 }
 
 void TestServerWire::ownServer_data()

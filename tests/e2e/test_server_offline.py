@@ -9,6 +9,7 @@ import signal
 import socket
 import subprocess
 import tempfile
+import threading
 
 import pytest
 
@@ -113,7 +114,13 @@ def test_command_line(args, code, output):
     assert output in run.stdout + run.stderr
 
 
-@pytest.mark.parametrize("holder, code", [("quillora", 0), ("other", 1)])
+def answer_anything(listener, links):
+    links.append(listener.accept()[0])
+    links[0].recv(65536)
+    links[0].sendall(encode("Hello"))
+
+
+@pytest.mark.parametrize("holder, code", [("quillora", 0), ("silent", 1), ("talking", 1)])
 def test_a_taken_port(holder, code):
     if holder == "quillora":
         with Server() as first:
@@ -123,6 +130,8 @@ def test_a_taken_port(holder, code):
         with socket.socket() as other:
             other.bind(("127.0.0.1", 0))
             other.listen()
+            if holder == "talking":
+                threading.Thread(target=answer_anything, args=(other, []), daemon=True).start()
             run = subprocess.run([SERVER_BIN, "--port", str(other.getsockname()[1]),
                                   "--listen", "127.0.0.1"],
                                  capture_output=True, text=True, timeout=60)
@@ -146,13 +155,37 @@ def test_pairs_installed_and_removed_while_running_are_followed(tmp_path, monkey
         os.remove(tmp_path / "modes" / "fr-es.mode")
         assert link.receive() == "Offline targets=fr~"
         assert link.ask("fr~es~Bonjour.") == "No offline translation is available for French to Spanish."
+        # A pair found broken is tried again once its files change.
+        add_modes(tmp_path, fr_es="exit 1")
+        assert link.receive() == "Offline targets=fr~es"
+        assert [link.ask("fr~es~Bonjour."), link.receive()] == ["Offline targets=fr~", FAILED]
+        os.remove(tmp_path / "modes" / "fr-es.mode")
+        add_modes(tmp_path, fr_es="fr-es")
+        assert link.receive() == "Offline targets=fr~es"
+        assert link.ask("fr~es~Bonjour.") == "Saludo."
+
+
+# Unique to this run, so that no other test's process is taken for it.
+HANG = f"sleep 301.{os.getpid()}"
+
+
+def commands():
+    """The command line of every process on the machine."""
+    found = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                found.append(cmdline.read().replace(b"\0", b" ").decode().strip())
+        except OSError:
+            pass
+    return found
 
 
 def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypatch):
     """Stages that die, hang, or answer their first input and hang on the next."""
     add_modes(tmp_path, eng_spa="eng-spa", spa_eng="spa-eng", fr_es="fr-es", fra_eng="exit 1",
               eng_deu="exec cat >/dev/null",
-              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; exec cat >/dev/null",
+              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; " + HANG,
               eng_ita="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; read -r -d '' x; printf '\\0'")
     monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
     # Long enough for a real pair to load its data on a busy machine; the
@@ -171,6 +204,7 @@ def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypa
         assert link.ask("en~de~Hello again.") == FAILED
         assert link.ask("fr~en~Le chat est noir.") == "The cat is black."
         assert link.ask("en~ca~Hello.") == FAILED  # a hang past the request time-out
+        assert wait_until(lambda: HANG not in commands())  # and what the stage started
         assert link.ask("en~it~Hello.") == FAILED  # an empty answer, as after a stage died
         assert sum("failed its first translation" in line for line in running.messages) == 2
 
