@@ -166,7 +166,7 @@ def test_pairs_installed_and_removed_while_running_are_followed(tmp_path, monkey
 
 
 # Unique to this run, so that no other test's process is taken for it.
-HANG = f"sleep 301.{os.getpid()}"
+SLEEPER = f"sleep 301.{os.getpid()}"
 
 
 def commands():
@@ -185,7 +185,7 @@ def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypa
     """Stages that die, hang, or answer their first input and hang on the next."""
     add_modes(tmp_path, eng_spa="eng-spa", spa_eng="spa-eng", fr_es="fr-es", fra_eng="exit 1",
               eng_deu="exec cat >/dev/null",
-              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; " + HANG,
+              eng_cat="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; " + SLEEPER,
               eng_ita="IFS= read -r -d '' x; printf '%s\\0' \"$x\"; read -r -d '' x; printf '\\0'")
     monkeypatch.setenv("APERTIUM_DATADIR", str(tmp_path))
     # Long enough for a real pair to load its data on a busy machine; the
@@ -204,7 +204,7 @@ def test_broken_pairs_are_found_left_out_and_answered_at_once(tmp_path, monkeypa
         assert link.ask("en~de~Hello again.") == FAILED
         assert link.ask("fr~en~Le chat est noir.") == "The cat is black."
         assert link.ask("en~ca~Hello.") == FAILED  # a hang past the request time-out
-        assert wait_until(lambda: HANG not in commands())  # and what the stage started
+        assert wait_until(lambda: SLEEPER not in commands())  # and what the stage started
         assert link.ask("en~it~Hello.") == FAILED  # an empty answer, as after a stage died
         assert sum("failed its first translation" in line for line in running.messages) == 2
 
