@@ -116,16 +116,13 @@ void TestServerWire::languageTags_data()
 {
     QTest::addColumn<QString>("tag");
     QTest::addColumn<QString>("code");
-    QTest::newRow("a code of the list") << "zh-TW"
-                                        << "zh-TW";
-    QTest::newRow("script decides") << "zh-Hant"
-                                    << "zh-TW";
-    QTest::newRow("likely script") << "zh"
-                                   << "zh-CN";
-    QTest::newRow("tag other than the code") << "he"
-                                             << "iw";
-    QTest::newRow("not in the list") << "tlh"
-                                     << "";
+    const char *const rows[][3] = {{"a code of the list", "zh-TW", "zh-TW"},
+                                   {"script decides", "zh-Hant", "zh-TW"},
+                                   {"likely script", "zh", "zh-CN"},
+                                   {"tag other than the code", "he", "iw"},
+                                   {"not in the list", "tlh", ""}};
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
 }
 
 void TestServerWire::languageTags()

@@ -114,10 +114,10 @@ def test_command_line(args, code, output):
     assert output in run.stdout + run.stderr
 
 
-def answer_anything(listener, links):
-    links.append(listener.accept()[0])
-    links[0].recv(65536)
-    links[0].sendall(encode("Hello"))
+def answer_anything(listener):
+    with listener.accept()[0] as link:
+        link.recv(65536)
+        link.sendall(encode("Hello"))
 
 
 @pytest.mark.parametrize("holder, code", [("quillora", 0), ("silent", 1), ("talking", 1)])
@@ -131,7 +131,7 @@ def test_a_taken_port(holder, code):
             other.bind(("127.0.0.1", 0))
             other.listen()
             if holder == "talking":
-                threading.Thread(target=answer_anything, args=(other, []), daemon=True).start()
+                threading.Thread(target=answer_anything, args=(other,), daemon=True).start()
             run = subprocess.run([SERVER_BIN, "--port", str(other.getsockname()[1]),
                                   "--listen", "127.0.0.1"],
                                  capture_output=True, text=True, timeout=60)
